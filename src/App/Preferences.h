@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Hotkey/HotkeyPreset.h"
+#include "Hotkey/MouseTrigger.h"
+#include "Ring/RingGlassStyle.h"
+
+#include <QObject>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace Quickhalo {
+
+namespace PreferenceKey {
+inline const QString hotkeyPreset = QStringLiteral("hotkeyPreset");
+inline const QString mouseTrigger = QStringLiteral("mouseTrigger");
+inline const QString autoPaste = QStringLiteral("autoPaste");
+inline const QString ringSounds = QStringLiteral("ringSounds");
+inline const QString ringBackdrop = QStringLiteral("ringBackdrop");
+inline const QString ringGlass = QStringLiteral("ringGlass");
+inline const QString didPromptAccessibility = QStringLiteral("didPromptAccessibility");
+inline const QString windowsToolMigrated = QStringLiteral("windowsToolMigrated");
+inline const QString muteToVolumeMigrated = QStringLiteral("muteToVolumeMigrated");
+inline const QString moreRingMigrated = QStringLiteral("moreRingMigrated");
+inline const QString pomoFocus = QStringLiteral("pomoFocus");
+inline const QString pomoBreak = QStringLiteral("pomoBreak");
+inline const QString pomoLongBreak = QStringLiteral("pomoLongBreak");
+inline const QString remindersList = QStringLiteral("remindersList");
+inline const QString unitsRecent = QStringLiteral("unitsRecent");
+}
+
+// The user's preferences, one INI file (~/.config/Quickhalo/Quickhalo.conf). Every getter
+// answers the documented default when the key is absent, unreadable or of the wrong type;
+// every setter writes through at once and announces the key.
+class Preferences : public QObject {
+    Q_OBJECT
+
+public:
+    explicit Preferences(const QString& filePath, QObject* parent = nullptr);
+
+    static Preferences& shared();
+    static QString defaultFilePath();
+
+    HotkeyPreset hotkeyPreset() const;
+    void setHotkeyPreset(HotkeyPreset preset);
+    MouseTrigger mouseTrigger() const;
+    void setMouseTrigger(MouseTrigger trigger);
+    RingGlassStyle ringGlass() const;
+    void setRingGlass(RingGlassStyle style);
+
+    bool autoPaste() const { return flag(PreferenceKey::autoPaste, true); }
+    bool ringSounds() const { return flag(PreferenceKey::ringSounds, true); }
+    bool ringBackdrop() const { return flag(PreferenceKey::ringBackdrop, true); }
+    bool didPromptAccessibility() const { return flag(PreferenceKey::didPromptAccessibility, false); }
+
+    // Pomodoro durations in minutes: a stored value above zero, else the default.
+    int pomodoroMinutes(const QString& key, int defaultMinutes) const;
+    void setInteger(const QString& key, int value);
+
+    std::optional<QString> text(const QString& key) const;
+    void setText(const QString& key, const QString& value);
+    QStringList textList(const QString& key) const;
+    void setTextList(const QString& key, const QStringList& values);
+
+    // Booleans, including the one-time migration flags (absent means false for those).
+    bool flag(const QString& key, bool defaultValue) const;
+    void setFlag(const QString& key, bool value);
+
+    void remove(const QString& key);
+
+Q_SIGNALS:
+    void changed(const QString& key);
+
+private:
+    void store(const QString& key, const QVariant& value);
+
+    mutable QSettings m_settings;
+};
+
+}

@@ -1,0 +1,1 @@
+#include <X11/Xlib.h>
