@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QPointF>
+
+namespace Quickhalo {
+
+// Where the pointer is, in screen points with the y axis pointing up (the ring's convention);
+// backends convert from their own coordinates at this boundary.
+class PointerLocation {
+public:
+    virtual ~PointerLocation() = default;
+    virtual QPointF location() const = 0;
+};
+
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "Actions/Models.h"
+
+#include <QPointF>
+
+#include <functional>
+#include <optional>
+
+namespace Quickhalo {
+
+// What the ring controller asks of the rest of the system. Every call is made on the main
+// thread and returns at once; the providers report their own failures.
+
+// The ring's window.
+class RingWindow {
+public:
+    virtual ~RingWindow() = default;
+    // Shows the ring in front without activating Quickhalo, centred on `centre` or, without one,
+    // on the pointer, clamped into the screen. Returns the centre used (y up).
+    virtual QPointF present(std::optional<QPointF> centre) = 0;
+    virtual void orderOut() = 0;
+    // Makes the window receive the keyboard and brings it to the front.
+    virtual void makeKeyAndOrderFront() = 0;
+    virtual bool isKeyWindow() const = 0;
+    virtual void activateApplication() = 0;
+    virtual bool isApplicationActive() const = 0;
+    // Calls `onClick` for a left or right click outside Quickhalo's windows until stopped.
+    virtual void watchClicksOutside(std::function<void()> onClick) = 0;
+    virtual void stopWatchingClicksOutside() = 0;
+};
+
+// The dimming window behind the ring; shows nothing when the preference is off.
+class RingBackdropWindow {
+public:
+    virtual ~RingBackdropWindow() = default;
+    virtual void show(QPointF around) = 0;
+    virtual void orderOut() = 0;
+};
+
+enum class RingSound { open, tick, select };
+
+class RingSoundPlayer {
+public:
+    virtual ~RingSoundPlayer() = default;
+    // Never fails; silent when sounds are off.
+    virtual void play(RingSound sound) = 0;
+};
+
+// The default output's volume as of the last refresh or set.
+class VolumeControl {
+public:
+    virtual ~VolumeControl() = default;
+    virtual void refresh() = 0;
+    virtual float level() const = 0;
+    virtual bool isMuted() const = 0;
+    virtual bool isAdjustable() const = 0;
+    // Clamped to 0..1; setting a level unmutes. Readings right after give the values in force.
+    virtual void setLevel(float level) = 0;
+    virtual void setMuted(bool muted) = 0;
+};
+
+class NowPlayingControl {
+public:
+    virtual ~NowPlayingControl() = default;
+    // Refreshes the track at once and every second until stopped.
+    virtual void startPolling() = 0;
+    virtual void stopPolling() = 0;
+    virtual void playPause() = 0;
+};
+
+// Carries out a slice's action (launch, open, snap, tools...).
+class ActionExecutor {
+public:
+    virtual ~ActionExecutor() = default;
+    virtual void run(const ActionKind& kind) = 0;
+};
+
+}
