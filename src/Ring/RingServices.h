@@ -2,7 +2,9 @@
 
 #include "Actions/Models.h"
 
+#include <QObject>
 #include <QPointF>
+#include <QString>
 
 #include <functional>
 #include <optional>
@@ -47,10 +49,13 @@ public:
     virtual void play(RingSound sound) = 0;
 };
 
-// The default output's volume as of the last refresh or set.
-class VolumeControl {
+// The default output's volume as of the last refresh or set. Announces every change of its
+// readings so that views can redraw.
+class VolumeControl : public QObject {
+    Q_OBJECT
+
 public:
-    virtual ~VolumeControl() = default;
+    using QObject::QObject;
     virtual void refresh() = 0;
     virtual float level() const = 0;
     virtual bool isMuted() const = 0;
@@ -58,15 +63,36 @@ public:
     // Clamped to 0..1; setting a level unmutes. Readings right after give the values in force.
     virtual void setLevel(float level) = 0;
     virtual void setMuted(bool muted) = 0;
+
+Q_SIGNALS:
+    void changed();
 };
 
-class NowPlayingControl {
+struct NowPlayingTrack {
+    QString title;
+    QString artist;
+    bool isPlaying = false;
+    QString artworkFile; // a local image file, or empty
+    bool operator==(const NowPlayingTrack&) const = default;
+};
+
+// What the music player is doing. Announces every change of the track.
+class NowPlayingControl : public QObject {
+    Q_OBJECT
+
 public:
-    virtual ~NowPlayingControl() = default;
+    using QObject::QObject;
     // Refreshes the track at once and every second until stopped.
     virtual void startPolling() = 0;
     virtual void stopPolling() = 0;
+    // Nothing when no player is playing or paused.
+    virtual std::optional<NowPlayingTrack> track() const = 0;
     virtual void playPause() = 0;
+    virtual void nextTrack() = 0;
+    virtual void previousTrack() = 0;
+
+Q_SIGNALS:
+    void changed();
 };
 
 // Carries out a slice's action (launch, open, snap, tools...).

@@ -149,11 +149,13 @@ public:
         writtenLevels.push_back(clamped);
         currentLevel = clamped;
         muted = false;
+        Q_EMIT changed();
     }
     void setMuted(bool value) override
     {
         m_journal.add(value ? QStringLiteral("volume.mute") : QStringLiteral("volume.unmute"));
         muted = value;
+        Q_EMIT changed();
     }
 
 private:
@@ -167,6 +169,16 @@ public:
     {
     }
     bool isPolling = false;
+    std::optional<NowPlayingTrack> currentTrack;
+
+    void setTrack(std::optional<NowPlayingTrack> value)
+    {
+        currentTrack = std::move(value);
+        Q_EMIT changed();
+    }
+    std::optional<NowPlayingTrack> track() const override { return currentTrack; }
+    void nextTrack() override { m_journal.add(QStringLiteral("nowPlaying.next")); }
+    void previousTrack() override { m_journal.add(QStringLiteral("nowPlaying.previous")); }
     void startPolling() override
     {
         m_journal.add(QStringLiteral("nowPlaying.start"));
