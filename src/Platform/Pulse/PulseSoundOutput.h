@@ -1,0 +1,33 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "Platform/SoundOutput.h"
+
+namespace Quickhalo {
+
+// The sound output over libpulse (PulseAudio or PipeWire's pulse server): a client "Quickhalo"
+// with one low-latency playback stream per voice, media role "event". It connects on its own
+// thread and never waits for the server; without one it drops what it is given (one log line).
+class PulseSoundOutput final : public SoundOutput {
+public:
+    PulseSoundOutput();
+    ~PulseSoundOutput() override;
+    PulseSoundOutput(const PulseSoundOutput&) = delete;
+    PulseSoundOutput& operator=(const PulseSoundOutput&) = delete;
+
+    bool start() override;
+    void stop() override;
+    bool isRunning() const override;
+    void play(int voice, const std::vector<float>& samples) override;
+
+private:
+    struct Connection;
+
+    std::unique_ptr<Connection> m_connection;
+    std::atomic<bool> m_reportedFailure = false; // for the whole life of the object, not per start
+};
+
+}
