@@ -50,14 +50,21 @@ QPainterPath donut()
 // Qt measures arcs anticlockwise from three o'clock; compass angles go clockwise from twelve.
 double qtAngle(double compass) { return 90.0 - compass; }
 
+QRectF square(double radius, QPointF around = centre)
+{
+    return { around.x() - radius, around.y() - radius, 2 * radius, 2 * radius };
+}
+
+// The slot's sector of the glass band, between the centre disc and the outer edge.
 QPainterPath wedge(int index)
 {
+    const double start = qtAngle(index * 45.0 - 22.5);
     QPainterPath path;
-    path.moveTo(centre);
-    const QRectF box(centre.x() - backgroundRadius, centre.y() - backgroundRadius, 2 * backgroundRadius, 2 * backgroundRadius);
-    path.arcTo(box, qtAngle(index * 45.0 - 22.5), -45.0);
+    path.arcMoveTo(square(backgroundRadius), start);
+    path.arcTo(square(backgroundRadius), start, -45.0);
+    path.arcTo(square(centreRadius), start - 45.0, 45.0);
     path.closeSubpath();
-    return path.intersected(donut());
+    return path;
 }
 
 void strokeArc(QPainter& painter, double fromCompass, double toCompass, double radius, const QPen& pen,
@@ -99,28 +106,80 @@ void drawText(QPainter& painter, const QRectF& box, const QString& text, double 
     painter.drawText(box, flags, elided);
 }
 
-void paintBackground(QPainter& painter, const RingScene& scene, const Frame& frame)
+// Everything that only changes with the glass tint or the artwork: the band, its rim and
+// dividers, the slot numbers and the centre disc. Painted once into an image and reused.
+void paintStaticLayer(QPainter& painter, double tintOpacity, const QImage& artwork)
 {
     const QPainterPath band = donut();
-    painter.save();
-    painter.setClipPath(band);
-    if (!frame.artwork.isNull()) {
-        const QRectF target(centre.x() - backgroundRadius, centre.y() - backgroundRadius, 2 * backgroundRadius,
-            2 * backgroundRadius);
-        painter.drawImage(target, frame.artwork);
+    if (!artwork.isNull()) {
+        painter.save();
+        painter.setClipPath(band);
+        painter.drawImage(square(backgroundRadius), artwork);
+        painter.restore();
     }
-    // Frosted glass: a translucent grey base under the style's black tint.
-    painter.fillPath(band, QColor(58, 58, 64, frame.artwork.isNull() ? 150 : 90));
-    painter.fillPath(band, QColor(0, 0, 0, static_cast<int>(std::lround(scene.tintOpacity * 255))));
-    painter.restore();
+    // Frosted glass: a translucent grey base under the style's black tint, as one colour.
+    const double baseAlpha = artwork.isNull() ? 150.0 / 255.0 : 90.0 / 255.0;
+    const double alpha = baseAlpha + tintOpacity * (1.0 - baseAlpha);
+    const double grey = 58.0 * baseAlpha * (1.0 - tintOpacity) / alpha;
+    QColor glass;
+    glass.setRgbF(static_cast<float>(grey / 255.0), static_cast<float>(grey / 255.0),
+        static_cast<float>((grey + 6.0 * baseAlpha * (1.0 - tintOpacity) / alpha) / 255.0), static_cast<float>(alpha));
+    painter.fillPath(band, glass);
     painter.strokePath(circle(backgroundRadius - 0.5), QPen(QBrush(rimGradient(backgroundRadius)), 1));
 
-    const QPen divider(white(0.14), 0.5);
-    painter.setPen(divider);
+    painter.setPen(QPen(white(0.14), 0.5));
     for (int k = 0; k < 8; ++k) {
         const double angle = 22.5 + k * 45.0;
         painter.drawLine(framePoint(angle, centreRadius), framePoint(angle, backgroundRadius));
     }
+    for (int i = 0; i < 8; ++i) {
+        const QPointF position = framePoint(i * 45.0, numberRadius);
+        drawText(painter, QRectF(position.x() - 8, position.y() - 7, 16, 14), QString::number(i + 1), 8,
+            QFont::DemiBold, white(0.35));
+    }
+
+    // The centre disc with a soft shadow.
+    for (int i = 4; i >= 1; --i)
+        painter.fillPath(circle(centreRadius + i * 1.5), QColor(0, 0, 0, 14));
+    const QPainterPath disc = circle(centreRadius);
+    if (!artwork.isNull()) {
+        painter.save();
+        painter.setClipPath(disc);
+        painter.drawImage(square(centreRadius), artwork);
+        painter.restore();
+    }
+    painter.fillPath(disc, QColor(30, 30, 36, artwork.isNull() ? 215 : 170));
+    painter.strokePath(circle(centreRadius - 0.5), QPen(QBrush(rimGradient(centreRadius)), 1));
+}
+
+const QImage& staticLayer(double tintOpacity, const QImage& artwork, qreal devicePixelRatio)
+{
+    struct Cached {
+        double tint = -1;
+        qint64 artworkKey = -1;
+        qreal ratio = 0;
+        QFont font;
+        QImage image;
+    };
+    static Cached cached;
+    const QFont font;
+    if (cached.tint != tintOpacity || cached.artworkKey != artwork.cacheKey() || cached.ratio != devicePixelRatio
+        || cached.font != font || cached.image.isNull()) {
+        const int side = static_cast<int>(std::ceil(frameSize * devicePixelRatio));
+        cached.image = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
+        cached.image.setDevicePixelRatio(devicePixelRatio);
+        cached.image.fill(Qt::transparent);
+        QPainter layer(&cached.image);
+        layer.setRenderHint(QPainter::Antialiasing);
+        layer.setRenderHint(QPainter::TextAntialiasing);
+        layer.setRenderHint(QPainter::SmoothPixmapTransform);
+        paintStaticLayer(layer, tintOpacity, artwork);
+        cached.tint = tintOpacity;
+        cached.artworkKey = artwork.cacheKey();
+        cached.ratio = devicePixelRatio;
+        cached.font = font;
+    }
+    return cached.image;
 }
 
 void paintSelection(QPainter& painter, int index, double opacity, const QColor& accent)
@@ -130,11 +189,11 @@ void paintSelection(QPainter& painter, int index, double opacity, const QColor& 
     painter.save();
     painter.setOpacity(painter.opacity() * opacity);
     const QPainterPath path = wedge(index);
-    painter.fillPath(path, withAlpha(accent, 0.30));
-    QRadialGradient glow(centre, backgroundRadius);
-    glow.setColorAt(0, withAlpha(accent, 0.38));
-    glow.setColorAt(1, withAlpha(accent, 0));
-    painter.fillPath(path, glow);
+    // Accent-tinted glass under a radial accent glow, folded into one gradient.
+    QRadialGradient glass(centre, backgroundRadius);
+    glass.setColorAt(0, withAlpha(accent, 0.30 + 0.38 * 0.70));
+    glass.setColorAt(1, withAlpha(accent, 0.30));
+    painter.fillPath(path, glass);
     painter.strokePath(path, QPen(accent, 1.5));
     painter.restore();
 }
@@ -196,11 +255,11 @@ void paintSlots(QPainter& painter, const RingScene& scene, const Frame& frame)
             paintBadge(painter, position, *slot.badge, frame.accent);
     }
 
-    for (int i = 0; i < 8; ++i) {
-        const QPointF position = framePoint(i * 45.0, numberRadius);
-        const bool highlighted = scene.slots[static_cast<std::size_t>(i)].isHighlighted;
-        drawText(painter, QRectF(position.x() - 8, position.y() - 7, 16, 14), QString::number(i + 1), 8,
-            QFont::DemiBold, white(highlighted ? 0.9 : 0.35));
+    // The static layer has every number at 0.35; the highlighted one is drawn over it.
+    if (scene.highlighted) {
+        const QPointF position = framePoint(*scene.highlighted * 45.0, numberRadius);
+        drawText(painter, QRectF(position.x() - 8, position.y() - 7, 16, 14), QString::number(*scene.highlighted + 1), 8,
+            QFont::DemiBold, white(0.85));
     }
 }
 
@@ -243,23 +302,8 @@ void paintFlyout(QPainter& painter, const RingScene& scene, const Frame& frame)
     painter.restore();
 }
 
-void paintCentre(QPainter& painter, const RingScene& scene, const Frame& frame)
+void paintCentre(QPainter& painter, const RingScene& scene)
 {
-    // A soft shadow under the disc.
-    for (int i = 4; i >= 1; --i)
-        painter.fillPath(circle(centreRadius + i * 1.5), QColor(0, 0, 0, 14));
-
-    const QPainterPath disc = circle(centreRadius);
-    if (!frame.artwork.isNull()) {
-        painter.save();
-        painter.setClipPath(disc);
-        painter.drawImage(QRectF(centre.x() - centreRadius, centre.y() - centreRadius, 2 * centreRadius, 2 * centreRadius),
-            frame.artwork);
-        painter.restore();
-    }
-    painter.fillPath(disc, QColor(30, 30, 36, frame.artwork.isNull() ? 215 : 170));
-    painter.strokePath(circle(centreRadius - 0.5), QPen(QBrush(rimGradient(centreRadius)), 1));
-
     const QRectF titleBox(centre.x() - 60, centre.y() - 24, 120, 22);
     switch (scene.centre) {
     case RingScene::Centre::volume:
@@ -304,14 +348,15 @@ void paint(QPainter& painter, const RingScene& scene, const Frame& frame)
     painter.scale(frame.openingScale, frame.openingScale);
     painter.translate(-centre);
 
-    paintBackground(painter, scene, frame);
+    painter.drawImage(QRectF(0, 0, frameSize, frameSize),
+        staticLayer(scene.tintOpacity, frame.artwork, painter.device()->devicePixelRatioF()));
     if (frame.fadingHighlight)
         paintSelection(painter, *frame.fadingHighlight, frame.fadingHighlightOpacity, frame.accent);
     if (scene.highlighted)
         paintSelection(painter, *scene.highlighted, frame.highlightOpacity, frame.accent);
     paintSlots(painter, scene, frame);
     paintFlyout(painter, scene, frame);
-    paintCentre(painter, scene, frame);
+    paintCentre(painter, scene);
     painter.restore();
 }
 
