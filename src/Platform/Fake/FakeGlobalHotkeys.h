@@ -1,0 +1,66 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "Platform/GlobalHotkeys.h"
+
+namespace Quickhalo {
+
+class FakeGlobalHotkeys final : public GlobalHotkeys {
+public:
+    // When set, registrations are refused with this status (10 = BadAccess).
+    std::optional<int> failingStatus;
+    int handlerInstallCount = 0;
+    int unregisterCount = 0;
+    // Every preset asked for, refused ones included.
+    std::vector<HotkeyPreset> registrations;
+
+    void setHandlers(std::function<void()> onPressed, std::function<void()> onReleased) override
+    {
+        ++handlerInstallCount;
+        m_onPressed = std::move(onPressed);
+        m_onReleased = std::move(onReleased);
+    }
+
+    Registration registerHotkey(HotkeyPreset preset) override
+    {
+        registrations.push_back(preset);
+        m_preset.reset();
+        if (failingStatus)
+            return { false, *failingStatus };
+        m_preset = preset;
+        return { true, 0 };
+    }
+
+    void unregisterHotkey() override
+    {
+        ++unregisterCount;
+        m_preset.reset();
+    }
+
+    bool isRegistered() const override { return m_preset.has_value(); }
+    std::optional<HotkeyPreset> registeredPreset() const { return m_preset; }
+
+    // As the X11 backend reports them: every press, auto-repeats included, and every release
+    // of the shortcut while it is grabbed; nothing while it is not.
+    void simulatePress()
+    {
+        if (m_preset && m_onPressed)
+            m_onPressed();
+    }
+    void simulateRelease()
+    {
+        if (m_preset && m_onReleased)
+            m_onReleased();
+    }
+
+private:
+    std::optional<HotkeyPreset> m_preset;
+    std::function<void()> m_onPressed;
+    std::function<void()> m_onReleased;
+};
+
+}

@@ -1,0 +1,38 @@
+#include "Platform/X11/X11Accessibility.h"
+
+#include <xcb/xtest.h>
+
+#include <QGuiApplication>
+
+namespace Quickhalo {
+
+namespace {
+
+bool isWaylandSession()
+{
+    return qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        && qEnvironmentVariable("XDG_SESSION_TYPE").compare(QStringLiteral("wayland"), Qt::CaseInsensitive) == 0;
+}
+
+}
+
+X11Accessibility::X11Accessibility()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    m_connection = x11 ? x11->connection() : nullptr;
+}
+
+X11Accessibility::X11Accessibility(xcb_connection_t* connection)
+    : m_connection(connection)
+{ }
+
+bool X11Accessibility::isTrusted() const
+{
+    if (isWaylandSession() || !m_connection || xcb_connection_has_error(m_connection))
+        return false;
+    // xcb caches the answer after the first round trip.
+    const xcb_query_extension_reply_t* extension = xcb_get_extension_data(m_connection, &xcb_test_id);
+    return extension && extension->present;
+}
+
+}
