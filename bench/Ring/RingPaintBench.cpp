@@ -68,26 +68,20 @@ int main(int argc, char** argv)
         preferences.setFlag(key, true);
     ConfigStore store(folder.path(), preferences, &rings);
 
-    FakeJournal journal;
-    FakePointer pointer;
-    FakeRingWindow window(journal, pointer);
-    FakeRingBackdrop backdrop(journal);
-    FakeRingSounds sounds(journal);
-    FakeVolumeControl volume(journal);
-    FakeNowPlaying nowPlaying(journal);
-    FakeActionExecutor actions(journal);
-    FakeFrontmostApplication frontmost;
+    FakeRingServiceSet fakes;
     FakeClock clock;
     FakeBadgeSources badgeSources;
     const SliceBadgeProvider badges(badgeSources);
-    RingController controller(store, { window, backdrop, sounds, volume, nowPlaying, actions, frontmost, pointer, clock });
+    RingController controller(store,
+        { fakes.window, fakes.backdrop, fakes.sounds, fakes.volume, fakes.nowPlaying, fakes.actions, fakes.frontmost,
+            fakes.pointer, clock });
 
-    pointer.position = QPointF(900, 500);
+    fakes.pointer.position = QPointF(900, 500);
     controller.openPinned();
     const int frames = argc > 1 ? std::max(20, std::atoi(argv[1])) : 300;
     const RingPainter::Frame frame;
     auto report = [&](const char* name) {
-        const RingScene scene = makeRingScene({ controller, volume, nowPlaying, badges, RingGlassStyle::clear });
+        const RingScene scene = makeRingScene({ controller, fakes.volume, fakes.nowPlaying, badges, RingGlassStyle::clear });
         measure(scene, frame, 10); // warm the glyph and path caches
         const Figures figures = measure(scene, frame, frames);
         std::printf("%-28s median %.3f ms   p95 %.3f ms   (%d frames, 560x560, software)\n", name, figures.median,
@@ -95,10 +89,10 @@ int main(int argc, char** argv)
     };
 
     report("hub, nothing highlighted");
-    pointer.position = QPointF(900 + 85, 500 - 85);
+    fakes.pointer.position = QPointF(900 + 85, 500 - 85);
     clock.advance(1.0 / 60.0);
     report("slot highlighted");
-    pointer.position = QPointF(900 - 170, 500 - 5);
+    fakes.pointer.position = QPointF(900 - 170, 500 - 5);
     clock.advance(0.3);
     report("volume flyout open");
     return 0;

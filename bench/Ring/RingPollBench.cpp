@@ -37,31 +37,25 @@ void pollTickWithHighlightChange(benchmark::State& state)
         preferences.setFlag(key, true);
     ConfigStore store(folder.path(), preferences, &fullRings);
 
-    FakeJournal journal;
-    FakePointer pointer;
-    FakeRingWindow window(journal, pointer);
-    FakeRingBackdrop backdrop(journal);
-    FakeRingSounds sounds(journal);
-    FakeVolumeControl volume(journal);
-    FakeNowPlaying nowPlaying(journal);
-    FakeActionExecutor actions(journal);
-    FakeFrontmostApplication frontmost;
+    FakeRingServiceSet fakes;
     FakeClock clock;
-    RingController controller(store, { window, backdrop, sounds, volume, nowPlaying, actions, frontmost, pointer, clock });
+    RingController controller(store,
+        { fakes.window, fakes.backdrop, fakes.sounds, fakes.volume, fakes.nowPlaying, fakes.actions, fakes.frontmost,
+            fakes.pointer, clock });
 
-    pointer.position = QPointF(800, 600);
+    fakes.pointer.position = QPointF(800, 600);
     controller.hotkeyPressed();
     const QPointF slotOne = QPointF(800 + 85, 600 + 85);
     const QPointF slotThree = QPointF(800 + 85, 600 - 85);
     bool flip = false;
     for (auto _ : state) {
-        pointer.position = flip ? slotOne : slotThree;
+        fakes.pointer.position = flip ? slotOne : slotThree;
         flip = !flip;
         clock.advance(RingController::pollInterval);
         // Keep the fakes' records from growing without bound over millions of ticks.
-        if (journal.lines.size() > 4096) {
-            journal.lines.clear();
-            sounds.played.clear();
+        if (fakes.journal.lines.size() > 4096) {
+            fakes.journal.lines.clear();
+            fakes.sounds.played.clear();
         }
     }
     benchmark::DoNotOptimize(controller.highlighted());

@@ -34,7 +34,7 @@ QuickhaloConfig testConfig()
     return QuickhaloConfig { { a, b } };
 }
 
-class RingControllerTest : public ::testing::Test {
+class RingControllerTest : public ::testing::Test, protected FakeRingServiceSet {
 protected:
     RingControllerTest() { pointer.position = m_start; }
 
@@ -75,15 +75,6 @@ protected:
     ConfigStore store { m_folder.path(), migrated(m_preferences), [] { return testConfig(); } };
     const QPointF m_start { 1000, 500 };
 
-    FakeJournal journal;
-    FakePointer pointer;
-    FakeRingWindow window { journal, pointer };
-    FakeRingBackdrop backdrop { journal };
-    FakeRingSounds sounds { journal };
-    FakeVolumeControl volume { journal };
-    FakeNowPlaying nowPlaying { journal };
-    FakeActionExecutor actions { journal };
-    FakeFrontmostApplication frontmost;
     FakeClock clock;
     RingController controller { store,
         RingControllerServices { window, backdrop, sounds, volume, nowPlaying, actions, frontmost, pointer, clock } };

@@ -12,7 +12,7 @@ namespace Quickhalo::Testing {
 
 // A ring controller over a temporary configuration and fake services. Ring "A" holds: 0 Notes,
 // 1 empty, 2 volume, 3 to-do, 4 voice memo, 5 a shell command, 6 and 7 empty. Ring "B" is full.
-struct RingFixture {
+struct RingFixture : FakeRingServiceSet {
     static QuickhaloConfig rings()
     {
         RingPage a { QUuid::createUuid(), QStringLiteral("A"), {} };
@@ -57,15 +57,6 @@ struct RingFixture {
     TemporaryFolder folder;
     Preferences preferences { folder.filePath(QStringLiteral("prefs.conf")) };
     ConfigStore store { folder.path(), migrated(preferences), [] { return rings(); } };
-    FakeJournal journal;
-    FakePointer pointer;
-    FakeRingWindow window { journal, pointer };
-    FakeRingBackdrop backdrop { journal };
-    FakeRingSounds sounds { journal };
-    FakeVolumeControl volume { journal };
-    FakeNowPlaying nowPlaying { journal };
-    FakeActionExecutor actions { journal };
-    FakeFrontmostApplication frontmost;
     FakeClock clock;
     FakeBadgeSources badgeSources;
     RingController controller { store,

@@ -231,3 +231,20 @@ public:
 };
 
 }
+
+namespace Quickhalo {
+
+// Every fake above, wired to one journal, for a ring controller built in a test or benchmark.
+struct FakeRingServiceSet {
+    FakeJournal journal;
+    FakePointer pointer;
+    FakeRingWindow window { journal, pointer };
+    FakeRingBackdrop backdrop { journal };
+    FakeRingSounds sounds { journal };
+    FakeVolumeControl volume { journal };
+    FakeNowPlaying nowPlaying { journal };
+    FakeActionExecutor actions { journal };
+    FakeFrontmostApplication frontmost;
+};
+
+}
