@@ -28,6 +28,11 @@ void ConfigStore::setSharedFactory(SharedInstance<ConfigStore>::Factory factory)
     sharedStore().setFactory(std::move(factory));
 }
 
+void ConfigStore::releaseShared()
+{
+    sharedStore().reset();
+}
+
 ConfigStore::Loaded ConfigStore::load(const QString& filePath)
 {
     Loaded loaded;

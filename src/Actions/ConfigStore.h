@@ -26,6 +26,8 @@ public:
 
     static ConfigStore& shared();
     static void setSharedFactory(SharedInstance<ConfigStore>::Factory factory);
+    // Ends the shared instance before the services it uses go away.
+    static void releaseShared();
 
     const QuickhaloConfig& config() const { return m_config; }
     // Replaces the configuration, tells observers, then saves.

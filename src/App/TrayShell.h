@@ -2,12 +2,16 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 
 namespace Quickhalo {
+
+class HotkeyManager;
 
 // The tray presence: the "Quickhalo" icon and its menu. It works without a tray host (the
 // process then runs without an icon) and never owns a main window.
@@ -15,14 +19,26 @@ class TrayShell : public QObject {
     Q_OBJECT
 
 public:
-    explicit TrayShell(QObject* parent = nullptr);
+    struct Actions {
+        std::function<void()> openRing;
+        std::function<void()> openSettings;
+        std::function<void()> quit;
+    };
+
+    TrayShell(HotkeyManager& hotkey, Actions actions, QObject* parent = nullptr);
     ~TrayShell() override;
 
     void show();
     bool hasTrayHost() const;
+    QMenu& menu() const { return *m_menu; }
 
 private:
+    void showPreset();
+
+    HotkeyManager& m_hotkey;
+    Actions m_actions;
     std::unique_ptr<QMenu> m_menu;
+    QAction* m_openRing = nullptr;
     QSystemTrayIcon* m_icon = nullptr;
 };
 

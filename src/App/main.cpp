@@ -1,20 +1,28 @@
-#include "Actions/ConfigStore.h"
 #include "Actions/DefaultConfig.h"
+#include "App/AppDelegate.h"
+#include "App/AppServices.h"
 #include "App/CheckConfig.h"
 #include "App/Log.h"
 #include "App/Paths.h"
 #include "App/Preferences.h"
 #include "App/QuitOnSignals.h"
+#include "App/SingleInstance.h"
 #include "App/TrayShell.h"
+#include "Hotkey/HotkeyManager.h"
+#include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/XdgDefaultApplications.h"
+#include "Ring/RingController.h"
+#include "Settings/SettingsWindow.h"
 
 #include <csignal>
 #include <cstring>
+#include <memory>
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QTextStream>
 
 using namespace Quickhalo;
@@ -27,12 +35,6 @@ QuickhaloConfig machineDefaults()
     return DefaultConfig::make(applications);
 }
 
-void wireSharedInstances()
-{
-    ConfigStore::setSharedFactory(
-        [] { return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults); });
-}
-
 void describeCommandLine(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QStringLiteral("Quickhalo: a radial menu under the pointer."));
@@ -41,6 +43,9 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.addOption({ QStringLiteral("check-config"),
         QStringLiteral("Check a configuration file (default: the user's config.json), print it as it would be used "
                        "and report dropped slots. Exit 0: usable, 1: rejected, 2: unreadable.") });
+    parser.addOption({ QStringLiteral("open-ring"),
+        QStringLiteral("Open the ring pinned at the pointer: one second after start, or at once in the Quickhalo "
+                       "that is already running. Bind it to a desktop shortcut where the global shortcut cannot work.") });
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to check."), QStringLiteral("[FILE]"));
 }
 
@@ -76,20 +81,22 @@ int runCommandLineTool(int argc, char** argv)
     return CheckConfig::run(path, &machineDefaults, out, err);
 }
 
-int runTrayApplication(int argc, char** argv)
+// A second process only passes its request on to the first.
+int forwardToRunningInstance(bool openRing)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quickhalo"));
-    QApplication::setApplicationVersion(QStringLiteral(QUICKHALO_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("quickhalo"));
-    QApplication::setQuitOnLastWindowClosed(false);
+    if (!openRing) {
+        Log::write(QStringLiteral("already running; `quickhalo --open-ring` opens its ring"));
+        return 0;
+    }
+    QString error;
+    if (SingleInstance::askToOpenRing(QDBusConnection::sessionBus(), &error))
+        return 0;
+    Log::write(QStringLiteral("cannot reach the running Quickhalo: %1").arg(error));
+    return 1;
+}
 
-    QuitOnSignals quitOnSignals({ SIGINT, SIGTERM });
-    wireSharedInstances();
-
-    TrayShell tray;
-    tray.show();
-
+void logSession()
+{
     const X11WindowSystemInfo windowSystem;
     QString session = QStringLiteral("started %1 on %2").arg(QStringLiteral(QUICKHALO_VERSION), QGuiApplication::platformName());
     if (windowSystem.isConnected()) {
@@ -99,10 +106,54 @@ int runTrayApplication(int argc, char** argv)
                            windowSystem.isCompositing() ? QStringLiteral("yes") : QStringLiteral("no"));
     }
     Log::write(session);
+}
+
+int runTrayApplication(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quickhalo"));
+    QApplication::setApplicationVersion(QStringLiteral(QUICKHALO_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("quickhalo"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList arguments = QCoreApplication::arguments();
+
+    SingleInstance instance(QDBusConnection::sessionBus());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::another:
+        return forwardToRunningInstance(arguments.contains(AppDelegate::openRingArgument));
+    case SingleInstance::Claim::noBus:
+        Log::write(QStringLiteral("no session bus; a second `quickhalo` cannot reach this one"));
+        break;
+    case SingleInstance::Claim::first:
+        break;
+    }
+
+    QuitOnSignals quitOnSignals({ SIGINT, SIGTERM });
+    AppServices services;
+    AppDelegate delegate({ RingController::shared(), HotkeyManager::shared(), MouseTriggerMonitor::shared(),
+        services.accessibility(), Preferences::shared() });
+    instance.onOpenRing = [&delegate] { delegate.openRingPinned(); };
+
+    std::unique_ptr<SettingsWindow> settings;
+    TrayShell tray(HotkeyManager::shared(),
+        { [&delegate] { delegate.openRingPinned(); },
+            [&settings] {
+                if (!settings) {
+                    settings = std::make_unique<SettingsWindow>(
+                        HotkeyManager::shared(), MouseTriggerMonitor::shared(), Preferences::shared());
+                }
+                settings->present();
+            },
+            [] { QCoreApplication::quit(); } });
+    tray.show();
+
+    delegate.applicationDidFinishLaunching(arguments);
+    logSession();
     if (!tray.hasTrayHost())
         Log::write(QStringLiteral("no system tray found; running without a tray icon"));
 
     const int status = QApplication::exec();
+    settings.reset();
     Log::write(QStringLiteral("stopped"));
     return status;
 }

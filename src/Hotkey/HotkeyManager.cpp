@@ -28,6 +28,11 @@ void HotkeyManager::setSharedFactory(SharedInstance<HotkeyManager>::Factory fact
     sharedManager().setFactory(std::move(factory));
 }
 
+void HotkeyManager::releaseShared()
+{
+    sharedManager().reset();
+}
+
 HotkeyManager::HotkeyManager(Preferences& preferences, GlobalHotkeys& hotkeys, QObject* parent)
     : QObject(parent)
     , m_preferences(preferences)

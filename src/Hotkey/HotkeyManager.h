@@ -27,6 +27,8 @@ public:
 
     static HotkeyManager& shared();
     static void setSharedFactory(SharedInstance<HotkeyManager>::Factory factory);
+    // Ends the shared instance before the services it uses go away.
+    static void releaseShared();
 
     std::function<void()> onPress;
     std::function<void()> onRelease;

@@ -39,6 +39,11 @@ void MouseTriggerMonitor::setSharedFactory(SharedInstance<MouseTriggerMonitor>::
     sharedMonitor().setFactory(std::move(factory));
 }
 
+void MouseTriggerMonitor::releaseShared()
+{
+    sharedMonitor().reset();
+}
+
 void MouseTriggerMonitor::reconfigure()
 {
     teardown();

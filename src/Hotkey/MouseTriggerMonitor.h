@@ -33,6 +33,8 @@ public:
 
     static MouseTriggerMonitor& shared();
     static void setSharedFactory(SharedInstance<MouseTriggerMonitor>::Factory factory);
+    // Ends the shared instance before the services it uses go away.
+    static void releaseShared();
 
     // Called on the main thread, at most once per press and once per release.
     void setOnPress(std::function<void()> onPress) { m_onPress = std::move(onPress); }

@@ -69,6 +69,11 @@ void RingController::setSharedFactory(SharedInstance<RingController>::Factory fa
     sharedController().setFactory(std::move(factory));
 }
 
+void RingController::releaseShared()
+{
+    sharedController().reset();
+}
+
 int RingController::ringCount() const
 {
     return static_cast<int>(m_configStore.config().rings.size());

@@ -68,6 +68,8 @@ public:
 
     static RingController& shared();
     static void setSharedFactory(SharedInstance<RingController>::Factory factory);
+    // Ends the shared instance before the services it uses go away.
+    static void releaseShared();
 
     // Published state; each has a change signal.
     State state() const { return m_state; }

@@ -31,6 +31,11 @@ void RingSounds::setSharedFactory(SharedInstance<RingSounds>::Factory factory)
     sharedSounds().setFactory(std::move(factory));
 }
 
+void RingSounds::releaseShared()
+{
+    sharedSounds().reset();
+}
+
 RingSounds::RingSounds(Preferences& preferences, SoundOutput& output, Clock& clock,
     const RingSoundSynthesis::Noise& noise)
     : m_preferences(preferences)

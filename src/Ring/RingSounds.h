@@ -27,6 +27,8 @@ public:
 
     static RingSounds& shared();
     static void setSharedFactory(SharedInstance<RingSounds>::Factory factory);
+    // Ends the shared instance before the services it uses go away.
+    static void releaseShared();
 
     // Silent when the "ringSounds" preference is off or the output cannot start.
     void play(RingSound sound) override;

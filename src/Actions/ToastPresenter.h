@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace Quickhalo {
+
+// Shows a short text with a symbol name near the pointer; the toast window comes later.
+class ToastPresenter {
+public:
+    virtual ~ToastPresenter() = default;
+    virtual void show(const QString& text, const QString& symbol) = 0;
+};
+
+}

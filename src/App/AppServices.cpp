@@ -1,0 +1,115 @@
+#include "App/AppServices.h"
+
+#include "Actions/ActionRunner.h"
+#include "Actions/ConfigStore.h"
+#include "Actions/DefaultConfig.h"
+#include "Actions/LogToastPresenter.h"
+#include "App/Paths.h"
+#include "App/Preferences.h"
+#include "App/UnavailableServices.h"
+#include "Hotkey/HotkeyManager.h"
+#include "Hotkey/MouseTriggerMonitor.h"
+#include "Platform/Pulse/PulseSoundOutput.h"
+#include "Platform/Qt/QtClock.h"
+#include "Platform/Qt/QtPointerLocation.h"
+#include "Platform/X11/X11Accessibility.h"
+#include "Platform/X11/X11ClickWatcher.h"
+#include "Platform/X11/X11FrontmostApplication.h"
+#include "Platform/X11/X11GlobalHotkeys.h"
+#include "Platform/X11/X11MouseButtonSource.h"
+#include "Platform/X11/X11WindowSystemInfo.h"
+#include "Platform/Xdg/GSettingsMotionPreference.h"
+#include "Platform/Xdg/XdgDefaultApplications.h"
+#include "Ring/RingBackdrop.h"
+#include "Ring/RingController.h"
+#include "Ring/RingPanel.h"
+#include "Ring/RingSounds.h"
+#include "Ring/RingView.h"
+#include "System/ExplainedAccessibility.h"
+
+namespace Quickhalo {
+
+struct AppServices::Parts {
+    QtClock clock;
+    QtPointerLocation pointer;
+    X11WindowSystemInfo windowSystem;
+    X11ClickWatcher clickWatcher;
+    X11FrontmostApplication frontmost;
+    X11GlobalHotkeys hotkeys;
+    X11MouseButtonSource mouseButtons;
+    X11Accessibility platformAccessibility;
+    ExplainedAccessibility accessibility { platformAccessibility };
+    PulseSoundOutput soundOutput;
+    GSettingsMotionPreference motion;
+    LogToastPresenter toasts;
+    ActionRunner actions { toasts };
+    UnavailableVolumeControl volume;
+    UnavailableNowPlaying nowPlaying;
+    UnavailableBadgeSources badges;
+    // Made with the ring controller, on first use.
+    std::unique_ptr<RingPanel> panel;
+    std::unique_ptr<RingBackdrop> backdrop;
+};
+
+namespace {
+
+QuickhaloConfig machineDefaults()
+{
+    const XdgDefaultApplications applications(XdgEnvironment::fromProcessEnvironment());
+    return DefaultConfig::make(applications);
+}
+
+}
+
+AppServices::AppServices()
+    : m_parts(std::make_unique<Parts>())
+{
+    Parts& parts = *m_parts;
+    ConfigStore::setSharedFactory(
+        [] { return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults); });
+    RingSounds::setSharedFactory(
+        [&parts] { return std::make_unique<RingSounds>(Preferences::shared(), parts.soundOutput, parts.clock); });
+    HotkeyManager::setSharedFactory([&parts] { return std::make_unique<HotkeyManager>(Preferences::shared(), parts.hotkeys); });
+    MouseTriggerMonitor::setSharedFactory([&parts] {
+        return std::make_unique<MouseTriggerMonitor>(
+            Preferences::shared(), parts.mouseButtons, parts.accessibility, parts.clock);
+    });
+    RingController::setSharedFactory([&parts] {
+        Preferences& preferences = Preferences::shared();
+        parts.panel = std::make_unique<RingPanel>(
+            [&parts, &preferences](QWidget* parent) -> QWidget* {
+                return new RingView(RingViewSources { RingController::shared(), ConfigStore::shared(), parts.volume,
+                                        parts.nowPlaying, parts.badges, preferences,
+                                        [&parts] { return parts.motion.prefersReducedMotion(); } },
+                    parent);
+            },
+            parts.windowSystem, parts.clickWatcher);
+        parts.backdrop = std::make_unique<RingBackdrop>(preferences, parts.windowSystem, parts.motion);
+        parts.backdrop->setRingWindow(parts.panel.get());
+        auto controller = std::make_unique<RingController>(ConfigStore::shared(),
+            RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), parts.volume, parts.nowPlaying,
+                parts.actions, parts.frontmost, parts.pointer, parts.clock });
+        parts.panel->setController(controller.get());
+        return controller;
+    });
+}
+
+AppServices::~AppServices()
+{
+    MouseTriggerMonitor::releaseShared();
+    HotkeyManager::releaseShared();
+    if (m_parts->panel)
+        m_parts->panel->setController(nullptr);
+    RingController::releaseShared();
+    m_parts->backdrop.reset();
+    m_parts->panel.reset();
+    RingSounds::releaseShared();
+    ConfigStore::releaseShared();
+}
+
+Accessibility& AppServices::accessibility()
+{
+    return m_parts->accessibility;
+}
+
+}

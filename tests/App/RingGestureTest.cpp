@@ -1,0 +1,249 @@
+#include "Actions/ConfigCodec.h"
+#include "App/Preferences.h"
+#include "Hotkey/HotkeyPreset.h"
+#include "Platform/X11/X11GlobalHotkeys.h"
+#include "Ring/DesktopTestSupport.h"
+#include "support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QProcessEnvironment>
+#include <QWidget>
+
+#include <cmath>
+
+using namespace Quickhalo;
+using namespace Quickhalo::Testing;
+
+namespace {
+
+// The real quickhalo on the test desktop, driven only from outside as a user would: xdotool for
+// keys and the pointer, the X server for what is on screen, files for what ran.
+class RingGesture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run inside scripts/test-desktop";
+        // Every slot runs a command that leaves its own file, so "nothing ran" can be seen.
+        RingPage page { QUuid::createUuid(), QStringLiteral("Test"), {} };
+        for (std::size_t slot = 0; slot < RingPage::slotCount; ++slot) {
+            page.slices[slot] = Slice { QUuid::createUuid(), QStringLiteral("Slot %1").arg(slot), QStringLiteral("terminal"),
+                Actions::Shell { QStringLiteral("echo ran > '%1'").arg(ranFile(static_cast<int>(slot))) } };
+        }
+        ASSERT_TRUE(QDir().mkpath(m_home.filePath(QStringLiteral("data/Quickhalo"))));
+        QFile config(m_home.filePath(QStringLiteral("data/Quickhalo/config.json")));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(ConfigCodec::encode(QuickhaloConfig { { page } }));
+        config.close();
+
+        Preferences preferences(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf")));
+        for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
+                 PreferenceKey::moreRingMigrated })
+            preferences.setFlag(key, true);
+        preferences.setFlag(PreferenceKey::ringSounds, false);
+
+        m_centre = QGuiApplication::primaryScreen()->geometry().center();
+        movePointer(m_centre);
+    }
+
+    void TearDown() override
+    {
+        xdotool({ QStringLiteral("keyup"), QStringLiteral("ctrl+alt+space") });
+        for (QProcess* process : { &m_process, &m_second }) {
+            if (process->state() != QProcess::NotRunning) {
+                process->terminate();
+                if (!process->waitForFinished(5000)) {
+                    process->kill();
+                    process->waitForFinished();
+                }
+            }
+        }
+    }
+
+    QString ranFile(int slot) const { return m_home.filePath(QStringLiteral("ran-%1").arg(slot)); }
+    QStringList ranSlots() const
+    {
+        QStringList ran;
+        for (int slot = 0; slot < 8; ++slot) {
+            if (QFile::exists(ranFile(slot)))
+                ran << QString::number(slot);
+        }
+        return ran;
+    }
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_home.filePath(QStringLiteral("cache")));
+        environment.insert(QStringLiteral("SHELL"), QStringLiteral("/bin/sh"));
+        return environment;
+    }
+
+    void start(const QStringList& arguments = {})
+    {
+        m_process.setProcessEnvironment(environment());
+        m_process.start(QStringLiteral(QUICKHALO_EXECUTABLE), arguments);
+        ASSERT_TRUE(m_process.waitForStarted());
+        ASSERT_TRUE(waitForLog("Quickhalo: started")) << m_log.constData();
+    }
+
+    bool waitForLog(const char* text, int milliseconds = 15000)
+    {
+        return waitUntil(
+            [&] {
+                m_log += m_process.readAllStandardError();
+                return m_log.contains(text);
+            },
+            milliseconds);
+    }
+
+    // The ring's window when it is on screen.
+    std::optional<WId> ringWindow() const
+    {
+        const QString found = runTool(QStringLiteral("xdotool"),
+            { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Quickhalo$") });
+        bool ok = false;
+        const WId id = found.section(QLatin1Char('\n'), 0, 0).toULongLong(&ok);
+        return ok ? std::optional<WId>(id) : std::nullopt;
+    }
+    bool waitForRing(bool shown, int milliseconds = 5000)
+    {
+        return waitUntil([&] { return ringWindow().has_value() == shown; }, milliseconds);
+    }
+
+    static void keyDown(const QString& keys) { xdotool({ QStringLiteral("keydown"), keys }); }
+    static void keyUp(const QString& keys) { xdotool({ QStringLiteral("keyup"), keys }); }
+
+    // Screen point `distance` from the centre towards `slot` (slot 0 straight up, then clockwise).
+    QPoint towardsSlot(int slot, double distance = 120) const
+    {
+        const double radians = slot * 45.0 * 3.14159265358979323846 / 180.0;
+        return m_centre + QPoint(static_cast<int>(std::lround(distance * std::sin(radians))),
+                              static_cast<int>(std::lround(-distance * std::cos(radians))));
+    }
+
+    TemporaryFolder m_home;
+    QProcess m_process;
+    QProcess m_second;
+    QByteArray m_log;
+    QPoint m_centre;
+};
+
+}
+
+TEST_F(RingGesture, HoldFlickAndReleaseRunsTheSliceUnderThePointer)
+{
+    start();
+    keyDown(QStringLiteral("ctrl+alt+space"));
+    ASSERT_TRUE(waitForRing(true)) << m_log.constData();
+    const WindowReading ring = readWindow(*ringWindow());
+    EXPECT_LE((ring.geometry.center() - m_centre).manhattanLength(), 2) << "centred at the pointer";
+
+    movePointer(towardsSlot(3));
+    QTest::qWait(100); // the ring polls the pointer 60 times a second
+    keyUp(QStringLiteral("ctrl+alt+space"));
+    EXPECT_TRUE(waitForRing(false));
+    EXPECT_TRUE(waitUntil([&] { return !ranSlots().isEmpty(); })) << m_log.constData();
+    EXPECT_EQ(ranSlots(), QStringList { QStringLiteral("3") });
+}
+
+TEST_F(RingGesture, TapPinsTheRingAndEscapeClosesItRunningNothing)
+{
+    start();
+    keyDown(QStringLiteral("ctrl+alt+space"));
+    keyUp(QStringLiteral("ctrl+alt+space"));
+    ASSERT_TRUE(waitForRing(true));
+    QTest::qWait(600);
+    EXPECT_TRUE(ringWindow().has_value()) << "a quick tap pins the ring";
+
+    xdotool({ QStringLiteral("key"), QStringLiteral("Escape") });
+    EXPECT_TRUE(waitForRing(false)) << m_log.constData();
+    QTest::qWait(300);
+    EXPECT_TRUE(ranSlots().isEmpty());
+}
+
+TEST_F(RingGesture, HoldingOverTheHubAndReleasingRunsNothing)
+{
+    start();
+    keyDown(QStringLiteral("ctrl+alt+space"));
+    ASSERT_TRUE(waitForRing(true));
+    QTest::qWait(1000);
+    keyUp(QStringLiteral("ctrl+alt+space"));
+    EXPECT_TRUE(waitForRing(false));
+    QTest::qWait(500);
+    EXPECT_TRUE(ranSlots().isEmpty()) << ranSlots().join(QLatin1Char(',')).toStdString();
+}
+
+TEST_F(RingGesture, TheMiddleButtonOpensTheRingAndTheWindowUnderItNeverSeesTheClick)
+{
+    Preferences(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf"))).setMouseTrigger(MouseTrigger::middle);
+    int presses = 0;
+    QWidget target;
+    target.setWindowTitle(QStringLiteral("click target"));
+    target.setGeometry(QRect(m_centre - QPoint(200, 200), QSize(400, 400)));
+    struct Counter : QObject {
+        int& count;
+        explicit Counter(int& c)
+            : count(c)
+        {
+        }
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)
+                ++count;
+            return false;
+        }
+    } counter(presses);
+    target.installEventFilter(&counter);
+    target.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&target));
+    start();
+
+    movePointer(m_centre);
+    xdotool({ QStringLiteral("mousedown"), QStringLiteral("2") });
+    EXPECT_TRUE(waitForRing(true)) << m_log.constData();
+    QTest::qWait(700);
+    xdotool({ QStringLiteral("mouseup"), QStringLiteral("2") });
+    EXPECT_TRUE(waitForRing(false));
+    QTest::qWait(300);
+    EXPECT_EQ(presses, 0) << "the trigger button is swallowed";
+
+    // Other buttons still reach it.
+    xdotool({ QStringLiteral("click"), QStringLiteral("3") });
+    EXPECT_TRUE(waitUntil([&] { return presses == 2; }));
+    EXPECT_FALSE(ringWindow().has_value());
+}
+
+TEST_F(RingGesture, ATakenShortcutIsLoggedAndTheCommandStillOpensTheRing)
+{
+    X11GlobalHotkeys squatter;
+    ASSERT_TRUE(squatter.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    start();
+    EXPECT_TRUE(waitForLog("RegisterEventHotKey failed (10); Ctrl+Alt+Space may be taken")) << m_log.constData();
+    QTest::qWait(500);
+    ASSERT_EQ(m_process.state(), QProcess::Running) << "the app keeps running";
+
+    m_second.setProcessEnvironment(environment());
+    m_second.start(QStringLiteral(QUICKHALO_EXECUTABLE), { QStringLiteral("--open-ring") });
+    ASSERT_TRUE(m_second.waitForFinished(10000));
+    EXPECT_EQ(m_second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_second.exitCode(), 0) << m_second.readAllStandardError().constData();
+    EXPECT_TRUE(waitForRing(true)) << "the running instance opened its ring";
+
+    xdotool({ QStringLiteral("key"), QStringLiteral("Escape") });
+    EXPECT_TRUE(waitForRing(false));
+    EXPECT_TRUE(ranSlots().isEmpty());
+}
+
+TEST_F(RingGesture, OpenRingOptionOpensThePinnedRingAboutASecondAfterStart)
+{
+    start({ QStringLiteral("--open-ring") });
+    EXPECT_TRUE(waitForRing(true, 4000)) << m_log.constData();
+    QTest::qWait(500);
+    EXPECT_TRUE(ringWindow().has_value()) << "pinned";
+}

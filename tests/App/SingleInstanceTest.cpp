@@ -1,0 +1,56 @@
+#include "App/SingleInstance.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+
+using namespace Quickhalo;
+
+namespace {
+
+// Each instance gets its own bus connection, as two processes would.
+QDBusConnection connection(const QString& name)
+{
+    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+}
+
+}
+
+TEST(SingleInstance, TheSecondFindsTheFirstAndOpensItsRing)
+{
+    ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run inside scripts/test-desktop";
+    int opened = 0;
+    {
+        SingleInstance first(connection(QStringLiteral("first")));
+        first.onOpenRing = [&opened] { ++opened; };
+        ASSERT_EQ(first.claim(), SingleInstance::Claim::first);
+
+        SingleInstance second(connection(QStringLiteral("second")));
+        EXPECT_EQ(second.claim(), SingleInstance::Claim::another);
+
+        QString error;
+        EXPECT_TRUE(SingleInstance::askToOpenRing(connection(QStringLiteral("second")), &error))
+            << error.toStdString();
+        EXPECT_EQ(opened, 1);
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("first"));
+
+    // The name goes with its owner; nobody answers until a new first instance claims it.
+    QString error;
+    EXPECT_FALSE(SingleInstance::askToOpenRing(connection(QStringLiteral("second")), &error));
+    EXPECT_FALSE(error.isEmpty());
+    SingleInstance third(connection(QStringLiteral("third")));
+    EXPECT_EQ(third.claim(), SingleInstance::Claim::first);
+    EXPECT_EQ(opened, 1);
+}
+
+TEST(SingleInstance, WithoutABusNothingIsClaimed)
+{
+    const QDBusConnection broken
+        = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("broken"));
+    SingleInstance instance(broken);
+    EXPECT_EQ(instance.claim(), SingleInstance::Claim::noBus);
+    QString error;
+    EXPECT_FALSE(SingleInstance::askToOpenRing(broken, &error));
+    EXPECT_FALSE(error.isEmpty());
+}
