@@ -782,6 +782,10 @@ int main(int argc, char** argv)
         std::printf("open_latency_bench: %s\n", executable.toStdString().c_str());
         std::printf("desktop: %s; pointer at the screen's centre; times from key down (XTEST) to events read here\n",
             desktop.describe().c_str());
+        // Other work on the machine moves the start-up figures most; the load puts them in context.
+        QFile load(QStringLiteral("/proc/loadavg"));
+        if (load.open(QIODevice::ReadOnly))
+            std::printf("load average before the run: %s\n", load.readLine().trimmed().constData());
         desktop.warpPointerToCentre();
         measureStartUp(desktop, executable);
 
