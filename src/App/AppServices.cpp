@@ -11,12 +11,12 @@
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
 #include "Platform/Qt/QtClock.h"
-#include "Platform/Qt/QtPointerLocation.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11ClickWatcher.h"
 #include "Platform/X11/X11FrontmostApplication.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "Platform/X11/X11MouseButtonSource.h"
+#include "Platform/X11/X11PointerLocation.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/GSettingsMotionPreference.h"
 #include "Platform/Xdg/XdgDefaultApplications.h"
@@ -31,7 +31,7 @@ namespace Quickhalo {
 
 struct AppServices::Parts {
     QtClock clock;
-    QtPointerLocation pointer;
+    X11PointerLocation pointer;
     X11WindowSystemInfo windowSystem;
     X11ClickWatcher clickWatcher;
     X11FrontmostApplication frontmost;
