@@ -13,6 +13,7 @@
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/XdgDefaultApplications.h"
 #include "Ring/RingController.h"
+#include "Ring/RingFontWarmUp.h"
 #include "Settings/SettingsWindow.h"
 
 #include <csignal>
@@ -128,6 +129,7 @@ int runTrayApplication(int argc, char** argv)
         break;
     }
 
+    RingFontWarmUp fontWarmUp;
     QuitOnSignals quitOnSignals({ SIGINT, SIGTERM });
     AppServices services;
     AppDelegate delegate({ RingController::shared(), HotkeyManager::shared(), MouseTriggerMonitor::shared(),
