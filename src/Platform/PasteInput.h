@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Platform/FrontmostApplication.h"
+
+namespace Quickhalo {
+
+// What pasting into another application needs from the desktop: bringing its window back to
+// the front and typing the paste shortcut into whatever has the keyboard.
+class PasteInput {
+public:
+    virtual ~PasteInput() = default;
+    // Asks the window manager to activate the window; answers whether the request was sent.
+    virtual bool activate(const TargetApplication& target) = 0;
+    // Ctrl+V, or Ctrl+Shift+V where terminals expect it. False when no key could be sent.
+    virtual bool sendPasteShortcut(bool withShift) = 0;
+};
+
+}
