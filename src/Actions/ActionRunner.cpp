@@ -4,8 +4,11 @@
 #include "Actions/ToastPresenter.h"
 #include "App/Log.h"
 #include "App/Paths.h"
+#include "Platform/ApplicationLauncher.h"
+#include "Ring/RingController.h"
 
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <variant>
 
@@ -13,7 +16,10 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QUuid>
 
 namespace Quickhalo {
 
@@ -40,16 +46,204 @@ ActionRunner::ActionRunner(ToastPresenter& toasts)
 
 void ActionRunner::run(const ActionKind& kind)
 {
-    if (const auto* shell = std::get_if<Actions::Shell>(&kind)) {
-        runProcess(m_shell, { QStringLiteral("-lc"), shell->command }, QStringLiteral("Command failed"));
-    } else if (const auto* shortcut = std::get_if<Actions::Shortcut>(&kind)) {
-        runShortcut(shortcut->name);
-    } else if (const auto* builtin = std::get_if<Actions::Builtin>(&kind)) {
-        Log::write(
-            QStringLiteral("the built-in tool “%1” is not available yet").arg(BuiltinTools::title(builtin->tool)));
-    } else {
-        Log::write(QStringLiteral("“%1” slices are not available yet").arg(KindTypes::label(KindTypes::of(kind))));
+    std::visit(
+        [this](const auto& action) {
+            using Action = std::decay_t<decltype(action)>;
+            if constexpr (std::is_same_v<Action, Actions::Shell>)
+                runProcess(m_shell, { QStringLiteral("-lc"), action.command }, QStringLiteral("Command failed"));
+            else if constexpr (std::is_same_v<Action, Actions::Shortcut>)
+                runShortcut(action.name);
+            else if constexpr (std::is_same_v<Action, Actions::Builtin>)
+                runBuiltin(action.tool);
+            else if constexpr (std::is_same_v<Action, Actions::App>)
+                openApp(action.path);
+            else if constexpr (std::is_same_v<Action, Actions::Url>)
+                openUrl(action.address);
+            else if constexpr (std::is_same_v<Action, Actions::Snap>)
+                snap(action.position);
+        },
+        kind);
+}
+
+void ActionRunner::notAvailable(const QString& what)
+{
+    Log::write(what + QStringLiteral(" is not available yet"));
+}
+
+QString ActionRunner::program(const QString& name) const
+{
+    return m_services.findProgram ? m_services.findProgram(name) : QStandardPaths::findExecutable(name);
+}
+
+void ActionRunner::runBuiltin(BuiltinTool tool)
+{
+    switch (tool) {
+    case BuiltinTool::sleepDisplay: {
+        const QString xset = program(QStringLiteral("xset"));
+        runProcess(xset.isEmpty() ? QStringLiteral("/usr/bin/xset") : xset,
+            { QStringLiteral("dpms"), QStringLiteral("force"), QStringLiteral("off") },
+            QStringLiteral("Couldn't sleep display"));
+        return;
     }
+    case BuiltinTool::mute:
+        toggleMuteWithPulse();
+        return;
+    case BuiltinTool::volume:
+        toggleVolumeMute();
+        return;
+    case BuiltinTool::windows:
+        openWindowsRing();
+        return;
+    default:
+        break;
+    }
+    if (!m_services.openTool || !m_services.openTool(tool))
+        notAvailable(QStringLiteral("the built-in tool “") + BuiltinTools::title(tool) + QStringLiteral("”"));
+}
+
+void ActionRunner::openApp(const QString& path)
+{
+    QString expanded = path;
+    if (expanded == QLatin1String("~") || expanded.startsWith(QLatin1String("~/")))
+        expanded = QDir::homePath() + expanded.mid(1);
+    // Trailing separators would leave no last component to name.
+    while (expanded.size() > 1 && expanded.endsWith(QLatin1Char('/')))
+        expanded.chop(1);
+    const QString name = QFileInfo(expanded).fileName();
+    if (expanded.isEmpty() || !QFileInfo::exists(expanded)) {
+        m_toasts.show(QStringLiteral("App not found: ") + name, failureSymbol());
+        return;
+    }
+    if (!m_services.launcher) {
+        notAvailable(QStringLiteral("launching applications"));
+        return;
+    }
+    ToastPresenter& toasts = m_toasts;
+    QPointer<QObject> alive(&m_lifetime);
+    m_services.launcher->launch(expanded, [&toasts, alive, name](const QString& reason) {
+        if (alive)
+            toasts.show(QStringLiteral("Couldn't open ") + name + QStringLiteral(": ") + reason, failureSymbol());
+    });
+}
+
+QUrl ActionRunner::addressFrom(const QString& text)
+{
+    QString trimmed = text.trimmed();
+    if (!trimmed.contains(QLatin1String("://")))
+        trimmed.prepend(QStringLiteral("https://"));
+    const QUrl address(trimmed, QUrl::StrictMode);
+    // "https://" alone, or a scheme with nothing after it, names nothing to open.
+    if (!address.isValid() || address.scheme().isEmpty() || (address.host().isEmpty() && address.path().isEmpty()))
+        return {};
+    return address;
+}
+
+void ActionRunner::openUrl(const QString& text)
+{
+    const QUrl address = addressFrom(text);
+    const QString invalid = QStringLiteral("Invalid URL");
+    if (!address.isValid()) {
+        m_toasts.show(invalid, failureSymbol());
+        return;
+    }
+    if (!m_services.launcher) {
+        notAvailable(QStringLiteral("opening addresses"));
+        return;
+    }
+    ToastPresenter& toasts = m_toasts;
+    QPointer<QObject> alive(&m_lifetime);
+    m_services.launcher->open(address, [&toasts, alive, invalid](const QString& reason) {
+        if (!alive)
+            return;
+        Log::write(QStringLiteral("cannot open an address: ") + reason);
+        toasts.show(invalid, failureSymbol());
+    });
+}
+
+void ActionRunner::toggleMuteWithPulse()
+{
+    // The scripting route of the mute tool: the sound server's own command-line client.
+    const QString pactl = program(QStringLiteral("pactl"));
+    const QString failure = QStringLiteral("Couldn't change volume");
+    if (pactl.isEmpty()) {
+        m_toasts.show(failure + QStringLiteral(": pactl is not installed"), failureSymbol());
+        return;
+    }
+    ToastPresenter& toasts = m_toasts;
+    QPointer<QObject> alive(&m_lifetime);
+    runProcess(pactl, { QStringLiteral("set-sink-mute"), QStringLiteral("@DEFAULT_SINK@"), QStringLiteral("toggle") },
+        failure, std::nullopt, [this, pactl, alive, &toasts, failure](int status) {
+            if (status != 0 || !alive)
+                return;
+            auto* query = new QProcess;
+            query->setStandardInputFile(QProcess::nullDevice());
+            QObject::connect(query, &QProcess::finished, &m_lifetime, [query, &toasts, failure](int code) {
+                const QString answer = QString::fromUtf8(query->readAllStandardOutput()).trimmed();
+                query->deleteLater();
+                // "Mute: yes" or "Mute: no"; the word is not translated.
+                if (code != 0 || !answer.startsWith(QLatin1String("Mute:"))) {
+                    toasts.show(failure, failureSymbol());
+                    return;
+                }
+                const bool muted = answer.endsWith(QLatin1String("yes"));
+                toasts.show(muted ? QStringLiteral("Muted") : QStringLiteral("Unmuted"),
+                    muted ? QStringLiteral("speaker.slash.fill") : QStringLiteral("speaker.wave.2.fill"));
+            });
+            QObject::connect(query, &QProcess::errorOccurred, &m_lifetime, [query, &toasts, failure](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart)
+                    return;
+                query->deleteLater();
+                toasts.show(failure, failureSymbol());
+            });
+            query->start(pactl, { QStringLiteral("get-sink-mute"), QStringLiteral("@DEFAULT_SINK@") });
+        });
+}
+
+void ActionRunner::toggleVolumeMute()
+{
+    VolumeControl* volume = m_services.volume;
+    if (!volume) {
+        notAvailable(QStringLiteral("the output volume"));
+        return;
+    }
+    volume->refresh();
+    if (!volume->isAdjustable()) {
+        m_toasts.show(QStringLiteral("This output has no volume control"), failureSymbol());
+        return;
+    }
+    volume->refresh();
+    volume->setMuted(!volume->isMuted());
+    const bool muted = volume->isMuted();
+    m_toasts.show(muted ? QStringLiteral("Muted") : QStringLiteral("Unmuted"),
+        muted ? QStringLiteral("speaker.slash.fill") : QStringLiteral("speaker.wave.2.fill"));
+}
+
+RingPage ActionRunner::windowsPage()
+{
+    std::vector<std::optional<Slice>> slices;
+    for (const WindowPosition position : WindowPositions::all())
+        slices.emplace_back(Slice::forPosition(position));
+    return RingPage { QUuid::createUuid(), QStringLiteral("Windows"), RingPage::normalised(slices) };
+}
+
+void ActionRunner::openWindowsRing()
+{
+    if (!m_services.ring) {
+        notAvailable(QStringLiteral("the window-position ring"));
+        return;
+    }
+    m_services.ring->openTransient(windowsPage(), m_services.ring->origin());
+}
+
+void ActionRunner::snap(WindowPosition position)
+{
+    if (!m_services.snap) {
+        notAvailable(QStringLiteral("window snapping"));
+        return;
+    }
+    const std::optional<TargetApplication> target
+        = m_services.ring ? m_services.ring->targetApp() : std::optional<TargetApplication>();
+    m_services.snap(position, target);
 }
 
 void ActionRunner::runShortcut(const QString& name)

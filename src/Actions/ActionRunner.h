@@ -1,29 +1,54 @@
 #pragma once
 
+#include "Platform/FrontmostApplication.h"
 #include "Ring/RingServices.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 #include <optional>
 
 namespace Quickhalo {
 
+class ApplicationLauncher;
+class RingController;
 class ToastPresenter;
 
-// Carries out a chosen slice. Shell commands and user shortcuts run as processes whose failures
-// are shown as toasts; those processes are the user's and outlive the runner and Quickhalo.
-// The other kinds of slice are only logged as not available yet.
+// Carries out a chosen slice and shows what the user should notice as a toast. Shell commands and
+// user shortcuts run as processes; those are the user's and outlive the runner and Quickhalo.
 class ActionRunner final : public ActionExecutor {
 public:
+    // What the runner reaches beyond processes; a missing one makes its actions say so in the log.
+    struct Services {
+        ApplicationLauncher* launcher = nullptr;
+        VolumeControl* volume = nullptr;
+        // For the window-position sub-ring and the target of a snap.
+        RingController* ring = nullptr;
+        // Moves the target's window; shows its own toasts.
+        std::function<bool(WindowPosition, const std::optional<TargetApplication>&)> snap;
+        // Opens the tool's panel; false when the tool has no face yet.
+        std::function<bool(BuiltinTool)> openTool;
+        // Finds a program on $PATH; empty when missing.
+        std::function<QString(const QString&)> findProgram;
+    };
+
     // Shell slices run as `shell` -lc TEXT; shortcuts are the executable files in `shortcutsFolder`.
     ActionRunner(ToastPresenter& toasts, QString shell, QString shortcutsFolder);
     // With the user's login shell and the shortcuts folder under the configuration folder.
     explicit ActionRunner(ToastPresenter& toasts);
 
+    void setServices(Services services) { m_services = std::move(services); }
+
     void run(const ActionKind& kind) override;
+
+    // The address an URL slice opens: trimmed, "https://" put in front when it has no scheme
+    // separator. Invalid when it does not parse.
+    static QUrl addressFrom(const QString& text);
+    // The window-position sub-ring: Maximise at the top, then clockwise to Top Left.
+    static RingPage windowsPage();
 
     // Starts the program at the absolute path `executable` with `arguments` (no shell) and
     // returns at once. A failed start, a non-zero exit or a crash shows `failure` with the
@@ -40,7 +65,17 @@ public:
 
 private:
     void runShortcut(const QString& name);
+    void runBuiltin(BuiltinTool tool);
+    void openApp(const QString& path);
+    void openUrl(const QString& text);
+    void toggleMuteWithPulse();
+    void toggleVolumeMute();
+    void openWindowsRing();
+    void snap(WindowPosition position);
+    QString program(const QString& name) const;
+    void notAvailable(const QString& what);
 
+    Services m_services;
     ToastPresenter& m_toasts;
     QString m_shell;
     QString m_shortcutsFolder;

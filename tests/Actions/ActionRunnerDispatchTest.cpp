@@ -1,0 +1,201 @@
+#include "Actions/ActionRunner.h"
+
+#include "Ring/RingFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include "Actions/ToastPresenter.h"
+#include "App/Log.h"
+#include "Platform/Fake/FakeApplicationLauncher.h"
+
+using namespace Quickhalo;
+
+namespace {
+
+class RecordedToasts final : public ToastPresenter {
+public:
+    QStringList shown;
+    void show(const QString& text, const QString& symbol) override { shown << text + QStringLiteral(" | ") + symbol; }
+};
+
+const QString warning = QStringLiteral(" | exclamationmark.triangle.fill");
+
+// A runner over fake services and a ring controller with fake windows.
+class ActionRunnerDispatch : public ::testing::Test {
+protected:
+    ActionRunnerDispatch()
+    {
+        runner.setServices({ &launcher, &ring.volume, &ring.controller,
+            [this](WindowPosition position, const std::optional<TargetApplication>& target) {
+                snaps << qMakePair(position, target);
+                return true;
+            },
+            [this](BuiltinTool tool) {
+                openedTools << tool;
+                return tool == BuiltinTool::notes;
+            },
+            [this](const QString& name) { return programs.value(name); } });
+    }
+
+    // A stand-in program that records its arguments and answers like the real one.
+    QString fakeProgram(const QString& name, const QString& script)
+    {
+        const QString path = folder.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho \"$@\" >> \"$0.calls\"\n" + script.toUtf8() + '\n');
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        programs.insert(name, path);
+        return path;
+    }
+    QString calls(const QString& program) const
+    {
+        QFile file(programs.value(program) + QStringLiteral(".calls"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+    }
+
+    Testing::TemporaryFolder folder;
+    Testing::RingFixture ring;
+    RecordedToasts toasts;
+    FakeApplicationLauncher launcher;
+    ActionRunner runner { toasts, QStringLiteral("/bin/sh"), folder.path() };
+    QList<QPair<WindowPosition, std::optional<TargetApplication>>> snaps;
+    QList<BuiltinTool> openedTools;
+    QHash<QString, QString> programs;
+};
+
+}
+
+TEST_F(ActionRunnerDispatch, AppSlicesLaunchWhatExistsAndNameWhatDoesNot)
+{
+    const QString entry = folder.filePath(QStringLiteral("editor.desktop"));
+    QFile(entry).open(QIODevice::WriteOnly);
+    runner.run(Actions::App { entry });
+    EXPECT_EQ(launcher.launched, QStringList { entry });
+
+    runner.run(Actions::App { QStringLiteral("/opt/Missing.app") });
+    runner.run(Actions::App { QStringLiteral("~/no-such-app-here/") });
+    EXPECT_EQ(launcher.launched.size(), 1);
+    EXPECT_EQ(toasts.shown,
+        QStringList({ QStringLiteral("App not found: Missing.app") + warning,
+            QStringLiteral("App not found: no-such-app-here") + warning }));
+
+    toasts.shown.clear();
+    launcher.refusal = QStringLiteral("Failed to execute child process “editor”");
+    runner.run(Actions::App { QStringLiteral("~") });
+    EXPECT_EQ(launcher.launched.last(), QDir::homePath()) << "a leading ~ is the home folder";
+    EXPECT_EQ(toasts.shown, QStringList { QStringLiteral("Couldn't open ") + QDir(QDir::homePath()).dirName()
+                                + QStringLiteral(": Failed to execute child process “editor”") + warning });
+}
+
+TEST_F(ActionRunnerDispatch, AddressesAreTrimmedGivenASchemeOrRefused)
+{
+    struct Case {
+        QString text;
+        QString opened; // empty: "Invalid URL"
+    };
+    const Case cases[] = {
+        { QStringLiteral(" host/page\n"), QStringLiteral("https://host/page") },
+        { QStringLiteral("ftp://host/x"), QStringLiteral("ftp://host/x") },
+        { QStringLiteral("https://example.org/a b"), QString() },
+        { QStringLiteral("http://exa mple.org"), QString() },
+        { QStringLiteral("   "), QString() },
+        { QStringLiteral("https://"), QString() },
+    };
+    for (const Case& c : cases) {
+        const QUrl address = ActionRunner::addressFrom(c.text);
+        EXPECT_EQ(address.isValid() ? address.toString() : QString(), c.opened) << c.text.toStdString();
+    }
+
+    runner.run(Actions::Url { QStringLiteral(" host/page\n") });
+    runner.run(Actions::Url { QStringLiteral("http://exa mple.org") });
+    ASSERT_EQ(launcher.opened.size(), 1);
+    EXPECT_EQ(launcher.opened.first(), QUrl(QStringLiteral("https://host/page")));
+    launcher.refusal = QStringLiteral("No application is registered as handling this file");
+    runner.run(Actions::Url { QStringLiteral("gopher://host") });
+    EXPECT_EQ(toasts.shown, QStringList({ QStringLiteral("Invalid URL") + warning, QStringLiteral("Invalid URL") + warning }));
+}
+
+TEST_F(ActionRunnerDispatch, TheVolumeSliceTogglesMuteOnlyWhereThereIsAVolume)
+{
+    ring.volume.adjustable = false;
+    runner.run(Actions::Builtin { BuiltinTool::volume });
+    EXPECT_FALSE(ring.volume.muted);
+    ring.volume.adjustable = true;
+    runner.run(Actions::Builtin { BuiltinTool::volume });
+    EXPECT_TRUE(ring.volume.muted);
+    runner.run(Actions::Builtin { BuiltinTool::volume });
+    EXPECT_FALSE(ring.volume.muted);
+    EXPECT_EQ(toasts.shown,
+        QStringList({ QStringLiteral("This output has no volume control") + warning,
+            QStringLiteral("Muted | speaker.slash.fill"), QStringLiteral("Unmuted | speaker.wave.2.fill") }));
+}
+
+TEST_F(ActionRunnerDispatch, TheMuteToolUsesTheSoundServersClientAndReportsItsFailure)
+{
+    fakeProgram(QStringLiteral("pactl"),
+        QStringLiteral("case \"$1\" in get-sink-mute) echo 'Mute: yes';; esac"));
+    runner.run(Actions::Builtin { BuiltinTool::mute });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !toasts.shown.isEmpty(); }, 10000));
+    EXPECT_EQ(toasts.shown, QStringList { QStringLiteral("Muted | speaker.slash.fill") });
+    EXPECT_EQ(calls(QStringLiteral("pactl")),
+        QStringLiteral("set-sink-mute @DEFAULT_SINK@ toggle\nget-sink-mute @DEFAULT_SINK@"));
+
+    toasts.shown.clear();
+    fakeProgram(QStringLiteral("pactl"), QStringLiteral("echo 'Connection failure: Connection refused' >&2; exit 1"));
+    runner.run(Actions::Builtin { BuiltinTool::mute });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !toasts.shown.isEmpty(); }, 10000));
+    EXPECT_EQ(toasts.shown,
+        QStringList { QStringLiteral("Couldn't change volume: Connection failure: Connection refused") + warning });
+}
+
+TEST_F(ActionRunnerDispatch, DisplaySleepAsksTheXServer)
+{
+    fakeProgram(QStringLiteral("xset"), QStringLiteral("exit 0"));
+    runner.run(Actions::Builtin { BuiltinTool::sleepDisplay });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !calls(QStringLiteral("xset")).isEmpty(); }, 10000));
+    EXPECT_EQ(calls(QStringLiteral("xset")), QStringLiteral("dpms force off"));
+    QTest::qWait(100);
+    EXPECT_TRUE(toasts.shown.isEmpty()) << "success is silent";
+}
+
+TEST_F(ActionRunnerDispatch, TheWindowsToolReopensTheRingWithThePositionsAndSnapsTheTarget)
+{
+    ring.frontmost.front = TargetApplication { 77, 12, QStringLiteral("Mousepad") };
+    ring.controller.hotkeyPressed();
+    const QPointF origin = ring.controller.origin();
+    ring.controller.close();
+
+    runner.run(Actions::Builtin { BuiltinTool::windows });
+    ASSERT_EQ(ring.controller.state(), RingController::State::sticky);
+    const std::optional<RingPage>& page = ring.controller.transientPage();
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->name, QStringLiteral("Windows"));
+    EXPECT_EQ(ring.controller.origin(), origin);
+    for (std::size_t slot = 0; slot < RingPage::slotCount; ++slot) {
+        ASSERT_TRUE(page->slices[slot].has_value());
+        EXPECT_EQ(page->slices[slot]->kind, ActionKind { Actions::Snap { WindowPositions::all()[slot] } });
+    }
+    EXPECT_EQ(page->slices[0]->title, QStringLiteral("Maximise"));
+
+    runner.run(Actions::Snap { WindowPosition::leftHalf });
+    ASSERT_EQ(snaps.size(), 1);
+    EXPECT_EQ(snaps.first().first, WindowPosition::leftHalf);
+    EXPECT_EQ(snaps.first().second, ring.controller.targetApp());
+    EXPECT_TRUE(snaps.first().second.has_value());
+}
+
+TEST_F(ActionRunnerDispatch, ToolsOpenTheirPanelsOrSayTheyAreNotThereYet)
+{
+    Log::Capture log;
+    runner.run(Actions::Builtin { BuiltinTool::notes });
+    runner.run(Actions::Builtin { BuiltinTool::calculator });
+    EXPECT_EQ(openedTools, QList<BuiltinTool>({ BuiltinTool::notes, BuiltinTool::calculator }));
+    EXPECT_EQ(log.lines(),
+        QStringList { QStringLiteral("Quickhalo: the built-in tool “Calculator” is not available yet") });
+}
