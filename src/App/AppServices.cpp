@@ -16,9 +16,11 @@
 #include "Platform/X11/X11FrontmostApplication.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "Platform/X11/X11MouseButtonSource.h"
+#include "Platform/X11/X11PasteInput.h"
 #include "Platform/X11/X11PointerLocation.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/GSettingsMotionPreference.h"
+#include "Platform/Xdg/GioApplicationLauncher.h"
 #include "Platform/Xdg/XdgDefaultApplications.h"
 #include "Ring/RingBackdrop.h"
 #include "Ring/RingController.h"
@@ -26,6 +28,8 @@
 #include "Ring/RingSounds.h"
 #include "Ring/RingView.h"
 #include "System/ExplainedAccessibility.h"
+#include "System/Paster.h"
+#include "Tools/ToolPanel.h"
 
 namespace Quickhalo {
 
@@ -41,6 +45,8 @@ struct AppServices::Parts {
     ExplainedAccessibility accessibility { platformAccessibility };
     PulseSoundOutput soundOutput;
     GSettingsMotionPreference motion;
+    X11PasteInput pasteInput;
+    GioApplicationLauncher launcher;
     LogToastPresenter toasts;
     ActionRunner actions { toasts };
     UnavailableVolumeControl volume;
@@ -90,16 +96,25 @@ AppServices::AppServices()
             RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), parts.volume, parts.nowPlaying,
                 parts.actions, parts.frontmost, parts.pointer, parts.clock });
         parts.panel->setController(controller.get());
+        parts.actions.setServices({ &parts.launcher, &parts.volume, controller.get(), {},
+            [](BuiltinTool) { return false; }, {} });
         return controller;
+    });
+    Paster::setSharedFactory([&parts] {
+        return std::make_unique<Paster>(Paster::Services { Preferences::shared(), parts.accessibility,
+            parts.pasteInput, parts.toasts, parts.clock, [] { return RingController::shared().targetApp(); } });
     });
 }
 
 AppServices::~AppServices()
 {
+    ToolPanel::destroyAll();
+    Paster::releaseShared();
     MouseTriggerMonitor::releaseShared();
     HotkeyManager::releaseShared();
     if (m_parts->panel)
         m_parts->panel->setController(nullptr);
+    m_parts->actions.setServices({});
     RingController::releaseShared();
     m_parts->backdrop.reset();
     m_parts->panel.reset();
