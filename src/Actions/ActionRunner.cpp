@@ -5,8 +5,11 @@
 #include "App/Log.h"
 #include "App/Paths.h"
 #include "Platform/ApplicationLauncher.h"
+#include "Platform/ScreenCapture.h"
 #include "Ring/RingController.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -93,6 +96,12 @@ void ActionRunner::runBuiltin(BuiltinTool tool)
         return;
     case BuiltinTool::windows:
         openWindowsRing();
+        return;
+    case BuiltinTool::screenshot:
+        screenshot();
+        return;
+    case BuiltinTool::colorPicker:
+        pickColour();
         return;
     default:
         break;
@@ -216,6 +225,64 @@ void ActionRunner::toggleVolumeMute()
     const bool muted = volume->isMuted();
     m_toasts.show(muted ? QStringLiteral("Muted") : QStringLiteral("Unmuted"),
         muted ? QStringLiteral("speaker.slash.fill") : QStringLiteral("speaker.wave.2.fill"));
+}
+
+void ActionRunner::screenshot()
+{
+    ScreenCapture* capture = m_services.capture;
+    ClipboardAccess* clipboard = m_services.clipboard;
+    if (!capture || !clipboard) {
+        notAvailable(QStringLiteral("taking screenshots"));
+        return;
+    }
+    const quint64 before = clipboard->changeCount();
+    ToastPresenter& toasts = m_toasts;
+    QPointer<QObject> alive(&m_lifetime);
+    capture->captureToClipboard([alive, &toasts, clipboard, before](ScreenCapture::Result result) {
+        if (!alive)
+            return;
+        if (!result.succeeded) {
+            toasts.show(QStringLiteral("Screenshot failed")
+                    + (result.error.isEmpty() ? QString() : QStringLiteral(": ") + result.error),
+                failureSymbol());
+            return;
+        }
+        // An unchanged clipboard means the pick was cancelled.
+        if (clipboard->changeCount() != before)
+            toasts.show(QStringLiteral("Screenshot copied"), QStringLiteral("camera.viewfinder"));
+    });
+}
+
+QString ActionRunner::hexColour(double red, double green, double blue)
+{
+    auto component = [](double value) {
+        const long scaled = std::lround(std::clamp(value, 0.0, 1.0) * 255.0);
+        return QStringLiteral("%1").arg(scaled, 2, 16, QLatin1Char('0')).toUpper();
+    };
+    return QStringLiteral("#") + component(red) + component(green) + component(blue);
+}
+
+void ActionRunner::pickColour()
+{
+    ScreenCapture* capture = m_services.capture;
+    if (!capture || !m_services.clipboard) {
+        notAvailable(QStringLiteral("picking colours"));
+        return;
+    }
+    QPointer<QObject> alive(&m_lifetime);
+    capture->pickColour([this, alive](std::optional<ScreenCapture::Colour> colour) {
+        if (!alive || !colour)
+            return;
+        const QString text = hexColour((*colour)[0], (*colour)[1], (*colour)[2]);
+        m_services.clipboard->setText(text);
+        if (m_services.recordCopied)
+            m_services.recordCopied(text);
+        const QString copied = QStringLiteral("Copied ") + text;
+        if (m_services.pasteOrToast)
+            m_services.pasteOrToast(copied);
+        else
+            m_toasts.show(copied, successSymbol());
+    });
 }
 
 RingPage ActionRunner::windowsPage()

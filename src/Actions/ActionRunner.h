@@ -14,6 +14,8 @@
 namespace Quickhalo {
 
 class ApplicationLauncher;
+class ClipboardAccess;
+class ScreenCapture;
 class RingController;
 class ToastPresenter;
 
@@ -28,11 +30,17 @@ public:
         // For the window-position sub-ring and the target of a snap.
         RingController* ring = nullptr;
         // Moves the target's window; shows its own toasts.
-        std::function<bool(WindowPosition, const std::optional<TargetApplication>&)> snap;
+        std::function<bool(WindowPosition, const std::optional<TargetApplication>&)> snap = {};
         // Opens the tool's panel; false when the tool has no face yet.
-        std::function<bool(BuiltinTool)> openTool;
+        std::function<bool(BuiltinTool)> openTool = {};
         // Finds a program on $PATH; empty when missing.
-        std::function<QString(const QString&)> findProgram;
+        std::function<QString(const QString&)> findProgram = {};
+        ScreenCapture* capture = nullptr;
+        ClipboardAccess* clipboard = nullptr;
+        // A text the runner copied: for the clipboard history, which must not take it twice.
+        std::function<void(const QString&)> recordCopied = {};
+        // Pastes what was just copied, or confirms the copy with this text.
+        std::function<void(const QString&)> pasteOrToast = {};
     };
 
     // Shell slices run as `shell` -lc TEXT; shortcuts are the executable files in `shortcutsFolder`.
@@ -47,6 +55,9 @@ public:
     // The address an URL slice opens: trimmed, "https://" put in front when it has no scheme
     // separator. Invalid when it does not parse.
     static QUrl addressFrom(const QString& text);
+    // "#RRGGBB" from sRGB components, rounded half away from zero; components outside 0..1 are
+    // clamped so that the text stays a colour.
+    static QString hexColour(double red, double green, double blue);
     // The window-position sub-ring: Maximise at the top, then clockwise to Top Left.
     static RingPage windowsPage();
 
@@ -69,6 +80,8 @@ private:
     void openApp(const QString& path);
     void openUrl(const QString& text);
     void toggleMuteWithPulse();
+    void screenshot();
+    void pickColour();
     void toggleVolumeMute();
     void openWindowsRing();
     void snap(WindowPosition position);

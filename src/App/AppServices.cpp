@@ -96,8 +96,11 @@ AppServices::AppServices()
             RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), parts.volume, parts.nowPlaying,
                 parts.actions, parts.frontmost, parts.pointer, parts.clock });
         parts.panel->setController(controller.get());
-        parts.actions.setServices({ &parts.launcher, &parts.volume, controller.get(), {},
-            [](BuiltinTool) { return false; }, {} });
+        parts.actions.setServices({ .launcher = &parts.launcher,
+            .volume = &parts.volume,
+            .ring = controller.get(),
+            .openTool = [](BuiltinTool) { return false; },
+            .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
         return controller;
     });
     Paster::setSharedFactory([&parts] {

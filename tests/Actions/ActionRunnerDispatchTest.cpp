@@ -11,10 +11,40 @@
 #include "Actions/ToastPresenter.h"
 #include "App/Log.h"
 #include "Platform/Fake/FakeApplicationLauncher.h"
+#include "Platform/ScreenCapture.h"
 
 using namespace Quickhalo;
 
 namespace {
+
+// Capture answers chosen by the test; the clipboard counts its changes.
+class FakeCapture final : public ScreenCapture {
+public:
+    std::optional<Result> screenshot;
+    bool copies = true;
+    std::optional<Colour> colour;
+    ClipboardAccess* clipboard = nullptr;
+
+    void captureToClipboard(std::function<void(Result)> done) override
+    {
+        if (screenshot && screenshot->succeeded && copies)
+            clipboard->setText(QStringLiteral("(a picture)"));
+        done(screenshot.value_or(Result {}));
+    }
+    void pickColour(std::function<void(std::optional<Colour>)> done) override { done(colour); }
+};
+
+class CountingClipboard final : public ClipboardAccess {
+public:
+    QString text;
+    quint64 changes = 0;
+    quint64 changeCount() const override { return changes; }
+    void setText(const QString& value) override
+    {
+        text = value;
+        ++changes;
+    }
+};
 
 class RecordedToasts final : public ToastPresenter {
 public:
@@ -29,16 +59,25 @@ class ActionRunnerDispatch : public ::testing::Test {
 protected:
     ActionRunnerDispatch()
     {
-        runner.setServices({ &launcher, &ring.volume, &ring.controller,
-            [this](WindowPosition position, const std::optional<TargetApplication>& target) {
-                snaps << qMakePair(position, target);
-                return true;
-            },
-            [this](BuiltinTool tool) {
-                openedTools << tool;
-                return tool == BuiltinTool::notes;
-            },
-            [this](const QString& name) { return programs.value(name); } });
+        capture.clipboard = &clipboard;
+        runner.setServices({ .launcher = &launcher,
+            .volume = &ring.volume,
+            .ring = &ring.controller,
+            .snap =
+                [this](WindowPosition position, const std::optional<TargetApplication>& target) {
+                    snaps << qMakePair(position, target);
+                    return true;
+                },
+            .openTool =
+                [this](BuiltinTool tool) {
+                    openedTools << tool;
+                    return tool == BuiltinTool::notes;
+                },
+            .findProgram = [this](const QString& name) { return programs.value(name); },
+            .capture = &capture,
+            .clipboard = &clipboard,
+            .recordCopied = [this](const QString& text) { recorded << text; },
+            .pasteOrToast = [this](const QString& copiedToast) { pastes << copiedToast; } });
     }
 
     // A stand-in program that records its arguments and answers like the real one.
@@ -63,6 +102,10 @@ protected:
     Testing::RingFixture ring;
     RecordedToasts toasts;
     FakeApplicationLauncher launcher;
+    FakeCapture capture;
+    CountingClipboard clipboard;
+    QStringList recorded;
+    QStringList pastes;
     ActionRunner runner { toasts, QStringLiteral("/bin/sh"), folder.path() };
     QList<QPair<WindowPosition, std::optional<TargetApplication>>> snaps;
     QList<BuiltinTool> openedTools;
@@ -198,4 +241,54 @@ TEST_F(ActionRunnerDispatch, ToolsOpenTheirPanelsOrSayTheyAreNotThereYet)
     EXPECT_EQ(openedTools, QList<BuiltinTool>({ BuiltinTool::notes, BuiltinTool::calculator }));
     EXPECT_EQ(log.lines(),
         QStringList { QStringLiteral("Quickhalo: the built-in tool “Calculator” is not available yet") });
+}
+
+TEST_F(ActionRunnerDispatch, ScreenshotsAreConfirmedOnlyWhenSomethingWasCopied)
+{
+    struct Case {
+        const char* what;
+        ScreenCapture::Result result;
+        bool copies;
+        QStringList toasts;
+    };
+    const Case cases[] = {
+        { "picked", { true, {} }, true, { QStringLiteral("Screenshot copied | camera.viewfinder") } },
+        { "cancelled", { true, {} }, false, {} },
+        { "failed", { false, QStringLiteral("the screen cannot be read") }, false,
+            { QStringLiteral("Screenshot failed: the screen cannot be read") + warning } },
+    };
+    for (const Case& c : cases) {
+        toasts.shown.clear();
+        capture.screenshot = c.result;
+        capture.copies = c.copies;
+        runner.run(Actions::Builtin { BuiltinTool::screenshot });
+        EXPECT_EQ(toasts.shown, c.toasts) << c.what;
+    }
+}
+
+TEST_F(ActionRunnerDispatch, APickedColourIsCopiedRecordedAndPasted)
+{
+    capture.colour = ScreenCapture::Colour { 1.0, 0.5, 0.0 };
+    runner.run(Actions::Builtin { BuiltinTool::colorPicker });
+    EXPECT_EQ(clipboard.text, QStringLiteral("#FF8000")) << "127.5 rounds up";
+    EXPECT_EQ(recorded, QStringList { QStringLiteral("#FF8000") });
+    EXPECT_EQ(pastes, QStringList { QStringLiteral("Copied #FF8000") });
+
+    capture.colour.reset();
+    runner.run(Actions::Builtin { BuiltinTool::colorPicker });
+    EXPECT_EQ(clipboard.changes, 1u) << "a cancelled pick leaves the clipboard alone";
+    EXPECT_EQ(pastes.size(), 1);
+    EXPECT_TRUE(toasts.shown.isEmpty());
+
+    struct Case {
+        ScreenCapture::Colour colour;
+        QString text;
+    };
+    const Case cases[] = {
+        { { 30 / 255.0, 144 / 255.0, 1.0 }, QStringLiteral("#1E90FF") },
+        { { 0.0, 0.0, 0.0 }, QStringLiteral("#000000") },
+        { { 1.2, -0.1, 0.002 }, QStringLiteral("#FF0001") },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ActionRunner::hexColour(c.colour[0], c.colour[1], c.colour[2]), c.text);
 }
