@@ -4,7 +4,7 @@
 
 namespace Quickhalo {
 
-// Shows a short text with a symbol name near the pointer; the toast window comes later.
+// Shows a short text with a symbol name near the pointer for a moment (Tools/Toast).
 class ToastPresenter {
 public:
     virtual ~ToastPresenter() = default;

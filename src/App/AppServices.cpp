@@ -3,12 +3,12 @@
 #include "Actions/ActionRunner.h"
 #include "Actions/ConfigStore.h"
 #include "Actions/DefaultConfig.h"
-#include "Actions/LogToastPresenter.h"
 #include "App/Paths.h"
 #include "App/Preferences.h"
 #include "App/UnavailableServices.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
+#include "Platform/DBus/DBusNotificationCenter.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11Accessibility.h"
@@ -28,7 +28,10 @@
 #include "Ring/RingSounds.h"
 #include "Ring/RingView.h"
 #include "System/ExplainedAccessibility.h"
+#include "System/GlassSound.h"
+#include "System/Notifier.h"
 #include "System/Paster.h"
+#include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 
 namespace Quickhalo {
@@ -47,8 +50,11 @@ struct AppServices::Parts {
     GSettingsMotionPreference motion;
     X11PasteInput pasteInput;
     GioApplicationLauncher launcher;
-    LogToastPresenter toasts;
+    SharedToastPresenter toasts;
     ActionRunner actions { toasts };
+    DBusNotificationCenter notificationCenter;
+    PulseSoundOutput alarmOutput;
+    GlassSound alarmSound { alarmOutput, clock };
     UnavailableVolumeControl volume;
     UnavailableNowPlaying nowPlaying;
     UnavailableBadgeSources badges;
@@ -71,6 +77,13 @@ AppServices::AppServices()
     : m_parts(std::make_unique<Parts>())
 {
     Parts& parts = *m_parts;
+    Toast::setSharedFactory(
+        [&parts] { return std::make_unique<Toast>(parts.pointer, parts.windowSystem, parts.clock); });
+    // Made here, on the main thread: processes report their failures from other threads.
+    Toast::shared();
+    Notifier::setSharedFactory([&parts] {
+        return std::make_unique<Notifier>(parts.notificationCenter, Toast::shared(), parts.alarmSound, parts.clock);
+    });
     ConfigStore::setSharedFactory(
         [] { return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults); });
     RingSounds::setSharedFactory(
@@ -123,6 +136,8 @@ AppServices::~AppServices()
     m_parts->panel.reset();
     RingSounds::releaseShared();
     ConfigStore::releaseShared();
+    Notifier::releaseShared();
+    Toast::releaseShared();
 }
 
 Accessibility& AppServices::accessibility()

@@ -1,0 +1,93 @@
+#include "Platform/DBus/DBusNotificationCenter.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+#include "App/Log.h"
+
+namespace Quickhalo {
+
+namespace {
+const QString service = QStringLiteral("org.freedesktop.Notifications");
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString interface = QStringLiteral("org.freedesktop.Notifications");
+constexpr int serverDefaultTimeout = -1;
+
+QDBusMessage call(const QString& method)
+{
+    return QDBusMessage::createMethodCall(service, path, interface, method);
+}
+}
+
+DBusNotificationCenter::DBusNotificationCenter(QDBusConnection bus, QObject* parent)
+    : QObject(parent)
+    , m_bus(std::move(bus))
+{ }
+
+DBusNotificationCenter::~DBusNotificationCenter() = default;
+
+void DBusNotificationCenter::requestAuthorization()
+{
+    if (m_state != State::unasked)
+        return;
+    m_state = State::asking;
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call(QStringLiteral("GetCapabilities"))), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, &DBusNotificationCenter::capabilitiesArrived);
+}
+
+void DBusNotificationCenter::capabilitiesArrived(QDBusPendingCallWatcher* watcher)
+{
+    watcher->deleteLater();
+    const QDBusPendingReply<QStringList> reply = *watcher;
+    const QList<NotificationContent> waiting = std::exchange(m_waiting, {});
+    if (reply.isError()) {
+        m_state = State::unasked;
+        if (!std::exchange(m_reportedMissingServer, true))
+            Log::write(QStringLiteral("no notification server answers on the session bus (") + reply.error().message()
+                + QStringLiteral("); notifications are not shown"));
+        return;
+    }
+    m_state = State::known;
+    m_capabilities = reply.value();
+    for (const NotificationContent& content : waiting)
+        send(content);
+}
+
+void DBusNotificationCenter::add(const NotificationContent& content)
+{
+    if (m_state == State::known) {
+        send(content);
+        return;
+    }
+    m_waiting.append(content);
+    requestAuthorization();
+}
+
+QVariantList DBusNotificationCenter::notifyArguments(
+    const NotificationContent& content, const QStringList& capabilities)
+{
+    QVariantMap hints;
+    if (content.soundName.isEmpty())
+        hints.insert(QStringLiteral("suppress-sound"), true);
+    else
+        hints.insert(QStringLiteral("sound-name"), content.soundName);
+    const QString body
+        = capabilities.contains(QStringLiteral("body-markup")) ? content.body.toHtmlEscaped() : content.body;
+    return { QStringLiteral("Quickhalo"), QVariant::fromValue(0u), QString(), content.title, body, QStringList(), hints,
+        serverDefaultTimeout };
+}
+
+void DBusNotificationCenter::send(const NotificationContent& content)
+{
+    QDBusMessage message = call(QStringLiteral("Notify"));
+    message.setArguments(notifyArguments(content, m_capabilities));
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        if (finished->isError())
+            Log::write(QStringLiteral("could not show a notification: ") + finished->error().message());
+    });
+}
+
+}

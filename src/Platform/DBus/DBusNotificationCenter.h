@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariantList>
+
+#include "Platform/NotificationCenter.h"
+
+class QDBusPendingCallWatcher;
+
+namespace Quickhalo {
+
+// The freedesktop notification server (org.freedesktop.Notifications) on a bus, called only
+// asynchronously. Such a server needs no permission: "authorisation" asks for its capabilities,
+// and notifications added before the answer wait for it. Without a server they are dropped with
+// one log line, and the next add asks again. Use from one thread.
+class DBusNotificationCenter final : public QObject, public NotificationCenter {
+    Q_OBJECT
+
+public:
+    explicit DBusNotificationCenter(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
+    ~DBusNotificationCenter() override;
+
+    void requestAuthorization() override;
+    void add(const NotificationContent& content) override;
+
+    // The Notify call's arguments for `content` on a server with `capabilities`: the body is
+    // escaped where the server reads markup, so that it shows as written.
+    static QVariantList notifyArguments(const NotificationContent& content, const QStringList& capabilities);
+
+    // True once the server has told its capabilities.
+    bool knowsServer() const { return m_state == State::known; }
+
+private:
+    enum class State { unasked, asking, known };
+
+    void capabilitiesArrived(QDBusPendingCallWatcher* watcher);
+    void send(const NotificationContent& content);
+
+    QDBusConnection m_bus;
+    State m_state = State::unasked;
+    QStringList m_capabilities;
+    QList<NotificationContent> m_waiting;
+    bool m_reportedMissingServer = false;
+};
+
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "Platform/AlertSound.h"
+
+namespace Quickhalo {
+
+class FakeAlertSound final : public AlertSound {
+public:
+    int plays = 0;
+    void play() override { ++plays; }
+};
+
+}
