@@ -9,6 +9,7 @@
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/DBus/DBusNotificationCenter.h"
+#include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11Accessibility.h"
@@ -31,6 +32,7 @@
 #include "System/GlassSound.h"
 #include "System/Notifier.h"
 #include "System/Paster.h"
+#include "System/SystemVolume.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 
@@ -55,7 +57,7 @@ struct AppServices::Parts {
     DBusNotificationCenter notificationCenter;
     PulseSoundOutput alarmOutput;
     GlassSound alarmSound { alarmOutput, clock };
-    UnavailableVolumeControl volume;
+    PulseAudioOutputDevice audioOutput;
     UnavailableNowPlaying nowPlaying;
     UnavailableBadgeSources badges;
     // Made with the ring controller, on first use.
@@ -86,6 +88,7 @@ AppServices::AppServices()
     });
     ConfigStore::setSharedFactory(
         [] { return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults); });
+    SystemVolume::setSharedFactory([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
     RingSounds::setSharedFactory(
         [&parts] { return std::make_unique<RingSounds>(Preferences::shared(), parts.soundOutput, parts.clock); });
     HotkeyManager::setSharedFactory([&parts] { return std::make_unique<HotkeyManager>(Preferences::shared(), parts.hotkeys); });
@@ -97,7 +100,7 @@ AppServices::AppServices()
         Preferences& preferences = Preferences::shared();
         parts.panel = std::make_unique<RingPanel>(
             [&parts, &preferences](QWidget* parent) -> QWidget* {
-                return new RingView(RingViewSources { RingController::shared(), ConfigStore::shared(), parts.volume,
+                return new RingView(RingViewSources { RingController::shared(), ConfigStore::shared(), SystemVolume::shared(),
                                         parts.nowPlaying, parts.badges, preferences,
                                         [&parts] { return parts.motion.prefersReducedMotion(); } },
                     parent);
@@ -106,11 +109,11 @@ AppServices::AppServices()
         parts.backdrop = std::make_unique<RingBackdrop>(preferences, parts.windowSystem, parts.motion);
         parts.backdrop->setRingWindow(parts.panel.get());
         auto controller = std::make_unique<RingController>(ConfigStore::shared(),
-            RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), parts.volume, parts.nowPlaying,
+            RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), SystemVolume::shared(), parts.nowPlaying,
                 parts.actions, parts.frontmost, parts.pointer, parts.clock });
         parts.panel->setController(controller.get());
         parts.actions.setServices({ .launcher = &parts.launcher,
-            .volume = &parts.volume,
+            .volume = &SystemVolume::shared(),
             .ring = controller.get(),
             .openTool = [](BuiltinTool) { return false; },
             .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
@@ -135,6 +138,7 @@ AppServices::~AppServices()
     m_parts->backdrop.reset();
     m_parts->panel.reset();
     RingSounds::releaseShared();
+    SystemVolume::releaseShared();
     ConfigStore::releaseShared();
     Notifier::releaseShared();
     Toast::releaseShared();

@@ -6,17 +6,7 @@
 namespace Quickhalo {
 
 // Stand-ins for the system services the ring reads before their own models exist: they report
-// that nothing is there, so the ring shows no level, no track and no badges.
-
-class UnavailableVolumeControl final : public VolumeControl {
-public:
-    void refresh() override { }
-    float level() const override { return 0; }
-    bool isMuted() const override { return false; }
-    bool isAdjustable() const override { return false; }
-    void setLevel(float) override { }
-    void setMuted(bool) override { }
-};
+// that nothing is there, so the ring shows no track and no badges.
 
 class UnavailableNowPlaying final : public NowPlayingControl {
 public:

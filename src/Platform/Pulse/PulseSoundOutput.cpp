@@ -12,32 +12,12 @@
 #include <pulse/timeval.h>
 
 #include "App/Log.h"
+#include "Platform/Pulse/PulseMainloopLock.h"
 
 namespace Quickhalo {
 
 namespace {
 constexpr pa_usec_t targetLatency = 20 * PA_USEC_PER_MSEC;
-
-class MainloopLock {
-public:
-    explicit MainloopLock(pa_threaded_mainloop* mainloop)
-        : m_mainloop(mainloop)
-    {
-        pa_threaded_mainloop_lock(m_mainloop);
-    }
-    ~MainloopLock() { pa_threaded_mainloop_unlock(m_mainloop); }
-    MainloopLock(const MainloopLock&) = delete;
-    MainloopLock& operator=(const MainloopLock&) = delete;
-
-private:
-    pa_threaded_mainloop* m_mainloop;
-};
-
-void release(pa_operation* operation)
-{
-    if (operation)
-        pa_operation_unref(operation);
-}
 
 pa_sample_spec sampleSpec()
 {
@@ -52,10 +32,10 @@ pa_sample_spec sampleSpec()
 // three requests in order; the trigger starts playback even when less than the prebuffer arrived.
 void writeFromStart(pa_stream* stream, const std::vector<float>& samples)
 {
-    release(pa_stream_flush(stream, nullptr, nullptr));
+    releaseOperation(pa_stream_flush(stream, nullptr, nullptr));
     if (!samples.empty())
         pa_stream_write(stream, samples.data(), samples.size() * sizeof(float), nullptr, 0, PA_SEEK_RELATIVE);
-    release(pa_stream_trigger(stream, nullptr, nullptr));
+    releaseOperation(pa_stream_trigger(stream, nullptr, nullptr));
 }
 }
 
@@ -84,7 +64,7 @@ struct PulseSoundOutput::Connection {
         if (!mainloop)
             return;
         {
-            MainloopLock lock(mainloop);
+            PulseMainloopLock lock(mainloop);
             for (auto& entry : voices)
                 closeStream(entry.second);
             voices.clear();
@@ -124,7 +104,7 @@ struct PulseSoundOutput::Connection {
 
     void play(int index, const std::vector<float>& samples)
     {
-        MainloopLock lock(mainloop);
+        PulseMainloopLock lock(mainloop);
         if (failed || !context)
             return;
         Voice& voice = voices[index];
