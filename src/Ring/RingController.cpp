@@ -458,7 +458,15 @@ void RingController::handleScroll(double deltaX, double deltaY, bool hasPreciseD
     const bool scrollsVolume = m_flyout || (m_highlighted && volumeSlice(*m_highlighted));
     if (scrollsVolume && m_services.volume.isAdjustable()) {
         const double step = hasPreciseDeltas ? preciseScrollVolumeStep : lineScrollVolumeStep;
-        m_services.volume.setLevel(static_cast<float>(static_cast<double>(m_services.volume.level()) + deltaY * step));
+        // The volume ignores changes under 0.01, which one touchpad event rarely makes: slow
+        // scrolling adds up here instead of being lost event by event. A level moved by
+        // something else since is taken as it is.
+        const double current = static_cast<double>(m_services.volume.level());
+        const double base = m_scrollVolumeTarget && std::fabs(*m_scrollVolumeTarget - current) < 0.0101
+            ? *m_scrollVolumeTarget
+            : current;
+        m_scrollVolumeTarget = std::clamp(base + deltaY * step, 0.0, 1.0);
+        m_services.volume.setLevel(static_cast<float>(*m_scrollVolumeTarget));
         if (m_flyout) {
             FlyoutState updated = *m_flyout;
             updated.level = m_services.volume.level();

@@ -151,6 +151,7 @@ private:
     QPointF m_lastMouse;
     bool m_watchingClicks = false;
     double m_scrollAccumulator = 0;
+    std::optional<double> m_scrollVolumeTarget;
     double m_lastScrollSwitch;
     double m_highlightStart = 0;
     bool m_flyoutArmed = false;

@@ -432,6 +432,22 @@ TEST_F(RingControllerTest, VolumeScrollingOverTheVolumeSlot)
     EXPECT_EQ(controller.currentRing(), 1);
 }
 
+TEST_F(RingControllerTest, SlowTouchpadScrollingStillMovesTheVolume)
+{
+    // Each event alone is under the volume's 0.01 step; together they are not.
+    volume.currentLevel = 0.5f;
+    pin();
+    pointAt(2, 100);
+    wait(1.0 / 60.0);
+    for (int event = 0; event < 20; ++event)
+        controller.handleScroll(0, 2, true);
+    EXPECT_NEAR(volume.currentLevel, 0.58f, 0.0101f) << "within one volume step of the sum";
+
+    volume.currentLevel = 0.2f; // moved by the keyboard's volume keys meanwhile
+    controller.handleScroll(0, 6, true);
+    EXPECT_NEAR(volume.currentLevel, 0.212f, 1e-6) << "starts again from the level in force";
+}
+
 TEST_F(RingControllerTest, ReturnRepeatsTheLastSliceAsItIsNow)
 {
     pin();
