@@ -1,6 +1,8 @@
 #include "System/WindowSnapper.h"
 
+#include <array>
 #include <cstring>
+#include <memory>
 
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
@@ -8,12 +10,23 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "Platform/Qt/QtScreenLayout.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11FrontmostApplication.h"
+#include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11WindowMover.h"
 #include "Ring/DesktopTestSupport.h"
 #include "System/RecordingToasts.h"
+#include "System/WorkArea.h"
+
+namespace Quickhalo {
+void PrintTo(const ScreenArea& screen, std::ostream* out)
+{
+    const auto text = [](const QRect& r) {
+        return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toStdString();
+    };
+    *out << "frame " << text(screen.frame) << " work area " << text(screen.workArea);
+}
+}
 
 using namespace Quickhalo;
 using namespace Quickhalo::Testing;
@@ -22,13 +35,17 @@ namespace {
 
 using P = WindowPosition;
 
-// The Xvfb screen split into two monitors: a primary on the left with a 40-pixel dock along its
-// top, and a smaller one to its right, away from the top edge.
+// The Xvfb screen split into two monitors: a primary on the left with a dock along its top, and
+// a smaller one to its right, away from the top edge, with a dock along its bottom. Struts count
+// from the edges of the whole desktop: the lower dock's reaches 280 pixels up from y = 1080.
 const QRect leftMonitor(0, 0, 1200, 1080);
 const QRect rightMonitor(1200, 240, 720, 600);
 const QRect leftWorkArea(0, 40, 1200, 1040);
-const QRect rightWorkArea = rightMonitor;
-constexpr int dockHeight = 40;
+const QRect rightWorkArea(1200, 240, 720, 560);
+const QRect topDock(0, 0, 1200, 40);
+const QRect bottomDock(1200, 800, 720, 40);
+const WorkArea::Strut topStrut { WorkArea::Strut::Edge::top, 40, 0, 1199 };
+const WorkArea::Strut bottomStrut { WorkArea::Strut::Edge::bottom, 280, 1200, 1919 };
 
 struct Expected {
     WindowPosition position;
@@ -38,14 +55,14 @@ struct Expected {
 
 // Outer frames, y down.
 const Expected expectations[] = {
-    { P::maximize, { 0, 40, 1200, 1040 }, { 1200, 240, 720, 600 } },
-    { P::topRight, { 600, 40, 600, 520 }, { 1560, 240, 360, 300 } },
-    { P::rightHalf, { 600, 40, 600, 1040 }, { 1560, 240, 360, 600 } },
-    { P::bottomRight, { 600, 560, 600, 520 }, { 1560, 540, 360, 300 } },
-    { P::centre, { 200, 170, 800, 780 }, { 1320, 315, 480, 450 } },
-    { P::bottomLeft, { 0, 560, 600, 520 }, { 1200, 540, 360, 300 } },
-    { P::leftHalf, { 0, 40, 600, 1040 }, { 1200, 240, 360, 600 } },
-    { P::topLeft, { 0, 40, 600, 520 }, { 1200, 240, 360, 300 } },
+    { P::maximize, { 0, 40, 1200, 1040 }, { 1200, 240, 720, 560 } },
+    { P::topRight, { 600, 40, 600, 520 }, { 1560, 240, 360, 280 } },
+    { P::rightHalf, { 600, 40, 600, 1040 }, { 1560, 240, 360, 560 } },
+    { P::bottomRight, { 600, 560, 600, 520 }, { 1560, 520, 360, 280 } },
+    { P::centre, { 200, 170, 800, 780 }, { 1320, 310, 480, 420 } },
+    { P::bottomLeft, { 0, 560, 600, 520 }, { 1200, 520, 360, 280 } },
+    { P::leftHalf, { 0, 40, 600, 1040 }, { 1200, 240, 360, 560 } },
+    { P::topLeft, { 0, 40, 600, 520 }, { 1200, 240, 360, 280 } },
 };
 
 QString describe(const QRect& r)
@@ -116,7 +133,7 @@ void run(const QString& program, const QStringList& arguments)
 // A window of an EWMH type made over a connection of its own; it goes with the object.
 class TypedWindow {
 public:
-    TypedWindow(const QRect& geometry, const char* type, int topStrut = 0)
+    TypedWindow(const QRect& geometry, const char* type, std::optional<WorkArea::Strut> strut = {})
         : m_connection(xcb_connect(nullptr, nullptr))
     {
         const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
@@ -128,11 +145,15 @@ public:
         const xcb_atom_t typeAtom = atom(type);
         xcb_change_property(
             m_connection, XCB_PROP_MODE_REPLACE, m_id, atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &typeAtom);
-        if (topStrut > 0) {
-            const std::uint32_t strut[12] = { 0, 0, static_cast<std::uint32_t>(topStrut), 0, 0, 0, 0, 0,
-                static_cast<std::uint32_t>(geometry.left()), static_cast<std::uint32_t>(geometry.right()), 0, 0 };
+        if (strut) {
+            // _NET_WM_STRUT_PARTIAL: four thicknesses, then a start and an end for each edge.
+            std::uint32_t values[12] = {};
+            const auto edge = static_cast<std::size_t>(strut->edge);
+            values[edge] = static_cast<std::uint32_t>(strut->thickness);
+            values[4 + 2 * edge] = static_cast<std::uint32_t>(strut->start);
+            values[5 + 2 * edge] = static_cast<std::uint32_t>(strut->end);
             xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_id, atom("_NET_WM_STRUT_PARTIAL"),
-                XCB_ATOM_CARDINAL, 32, 12, strut);
+                XCB_ATOM_CARDINAL, 32, 12, values);
         }
         xcb_map_window(m_connection, m_id);
         xcb_flush(m_connection);
@@ -170,13 +191,14 @@ protected:
         run(QStringLiteral("xrandr"),
             { QStringLiteral("--setmonitor"), QStringLiteral("quickhalo-right"),
                 QStringLiteral("720/190x600/159+1200+240"), QStringLiteral("none") });
-        dock = new TypedWindow(QRect(0, 0, leftMonitor.width(), dockHeight), "_NET_WM_WINDOW_TYPE_DOCK", dockHeight);
-        waitUntil([] { return QtScreenLayout().screens() == splitScreens(); });
+        docks[0] = std::make_unique<TypedWindow>(topDock, "_NET_WM_WINDOW_TYPE_DOCK", topStrut);
+        docks[1] = std::make_unique<TypedWindow>(bottomDock, "_NET_WM_WINDOW_TYPE_DOCK", bottomStrut);
+        waitUntil([] { return X11ScreenLayout().screens() == splitScreens(); });
     }
     static void TearDownTestSuite()
     {
-        delete dock;
-        dock = nullptr;
+        for (auto& dock : docks)
+            dock.reset();
         run(QStringLiteral("xrandr"), { QStringLiteral("--delmonitor"), QStringLiteral("quickhalo-left") });
         run(QStringLiteral("xrandr"), { QStringLiteral("--delmonitor"), QStringLiteral("quickhalo-right") });
         EXPECT_TRUE(waitUntil([] { return QGuiApplication::screens().size() == 1; }));
@@ -185,7 +207,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "run inside scripts/test-desktop";
-        // Qt reports the monitors and the work area that the dock leaves, in pixels.
+        // Each monitor with its own work area, in the window system's pixels.
         ASSERT_EQ(screens.screens(), splitScreens());
     }
 
@@ -212,9 +234,9 @@ protected:
         EXPECT_EQ(toasts.shown, QStringList());
     }
 
-    static inline TypedWindow* dock = nullptr;
+    static inline std::array<std::unique_ptr<TypedWindow>, 2> docks;
     X11WindowMover mover;
-    QtScreenLayout screens;
+    X11ScreenLayout screens;
     X11Accessibility accessibility;
     RecordingToasts toasts;
     WindowSnapper snapper { mover, screens, accessibility, toasts };
