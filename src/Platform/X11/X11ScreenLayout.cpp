@@ -52,7 +52,8 @@ std::optional<QList<quint32>> values(xcb_connection_t* connection, xcb_get_prope
     if (!reply || reply->type == XCB_ATOM_NONE || reply->format != 32)
         return std::nullopt;
     QList<quint32> list(xcb_get_property_value_length(reply.get()) / 4);
-    std::memcpy(list.data(), xcb_get_property_value(reply.get()), static_cast<std::size_t>(list.size()) * 4);
+    if (!list.isEmpty())
+        std::memcpy(list.data(), xcb_get_property_value(reply.get()), static_cast<std::size_t>(list.size()) * 4);
     return list;
 }
 

@@ -133,7 +133,8 @@ std::optional<std::vector<std::uint32_t>> X11WindowMover::property(
     std::vector<std::uint32_t> values;
     if (reply->format == 32) {
         values.resize(static_cast<std::size_t>(xcb_get_property_value_length(reply.get())) / 4);
-        std::memcpy(values.data(), xcb_get_property_value(reply.get()), values.size() * 4);
+        if (!values.empty())
+            std::memcpy(values.data(), xcb_get_property_value(reply.get()), values.size() * 4);
     }
     return values;
 }
