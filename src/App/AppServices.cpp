@@ -19,6 +19,8 @@
 #include "Platform/X11/X11MouseButtonSource.h"
 #include "Platform/X11/X11PasteInput.h"
 #include "Platform/X11/X11PointerLocation.h"
+#include "Platform/X11/X11ScreenLayout.h"
+#include "Platform/X11/X11WindowMover.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/GSettingsMotionPreference.h"
 #include "Platform/Xdg/GioApplicationLauncher.h"
@@ -33,6 +35,7 @@
 #include "System/Notifier.h"
 #include "System/Paster.h"
 #include "System/SystemVolume.h"
+#include "System/WindowSnapper.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 
@@ -53,6 +56,9 @@ struct AppServices::Parts {
     X11PasteInput pasteInput;
     GioApplicationLauncher launcher;
     SharedToastPresenter toasts;
+    X11WindowMover windowMover;
+    X11ScreenLayout screenLayout;
+    WindowSnapper windowSnapper { windowMover, screenLayout, accessibility, toasts };
     ActionRunner actions { toasts };
     DBusNotificationCenter notificationCenter;
     PulseSoundOutput alarmOutput;
@@ -115,6 +121,8 @@ AppServices::AppServices()
         parts.actions.setServices({ .launcher = &parts.launcher,
             .volume = &SystemVolume::shared(),
             .ring = controller.get(),
+            .snap = [&parts](WindowPosition position,
+                        const std::optional<TargetApplication>& target) { return parts.windowSnapper.snap(position, target); },
             .openTool = [](BuiltinTool) { return false; },
             .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
         return controller;

@@ -1,0 +1,133 @@
+#include "Platform/X11/X11ScreenLayout.h"
+
+#include <cstring>
+#include <optional>
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "Platform/X11/XcbReply.h"
+#include "System/WorkArea.h"
+
+namespace Quickhalo {
+
+namespace {
+
+// Qt scales each screen about its top-left corner, which keeps its pixel position: a point's
+// pixels are that corner plus the scaled distance from it.
+QRect toPixels(const QRect& points, QPoint corner, double ratio)
+{
+    const auto pixel = [&](int point, int from) { return from + qRound((point - from) * ratio); };
+    const int left = pixel(points.x(), corner.x());
+    const int top = pixel(points.y(), corner.y());
+    return { left, top, pixel(points.x() + points.width(), corner.x()) - left,
+        pixel(points.y() + points.height(), corner.y()) - top };
+}
+
+xcb_connection_t* qtConnection()
+{
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t atom(xcb_connection_t* connection, const char* name)
+{
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
+    return reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+}
+
+xcb_get_property_cookie_t askFor(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
+{
+    return xcb_get_property(connection, 0, window, name, type, 0, 1024);
+}
+
+// The 32-bit values of a property asked for; nothing when the window or the property is missing.
+std::optional<QList<quint32>> values(xcb_connection_t* connection, xcb_get_property_cookie_t cookie)
+{
+    xcb_generic_error_t* rawError = nullptr;
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection, cookie, &rawError));
+    // A client that went away meanwhile is no error worth reporting.
+    XcbReply<xcb_generic_error_t> error(rawError);
+    if (!reply || reply->type == XCB_ATOM_NONE || reply->format != 32)
+        return std::nullopt;
+    QList<quint32> list(xcb_get_property_value_length(reply.get()) / 4);
+    if (!list.isEmpty())
+        std::memcpy(list.data(), xcb_get_property_value(reply.get()), static_cast<std::size_t>(list.size()) * 4);
+    return list;
+}
+
+// The struts of the managed windows on the current desktop or on all of them.
+QList<WorkArea::Strut> currentStruts(xcb_connection_t* connection, xcb_window_t root, const QSize& desktop)
+{
+    const xcb_atom_t clientList = atom(connection, "_NET_CLIENT_LIST");
+    const xcb_atom_t currentDesktop = atom(connection, "_NET_CURRENT_DESKTOP");
+    const xcb_atom_t windowDesktop = atom(connection, "_NET_WM_DESKTOP");
+    const xcb_atom_t strutPartial = atom(connection, "_NET_WM_STRUT_PARTIAL");
+    const xcb_atom_t strut = atom(connection, "_NET_WM_STRUT");
+    if (clientList == XCB_ATOM_NONE)
+        return {};
+    const auto clientsCookie = askFor(connection, root, clientList, XCB_ATOM_WINDOW);
+    const auto currentCookie = askFor(connection, root, currentDesktop, XCB_ATOM_CARDINAL);
+    const auto clients = values(connection, clientsCookie);
+    const auto current = values(connection, currentCookie);
+    if (!clients)
+        return {};
+
+    struct Asked {
+        xcb_get_property_cookie_t desktop, partial, whole;
+    };
+    QList<Asked> asked;
+    for (const quint32 client : *clients)
+        asked.append({ askFor(connection, client, windowDesktop, XCB_ATOM_CARDINAL),
+            askFor(connection, client, strutPartial, XCB_ATOM_CARDINAL),
+            askFor(connection, client, strut, XCB_ATOM_CARDINAL) });
+    constexpr quint32 allDesktops = 0xFFFFFFFF;
+    QList<WorkArea::Strut> struts;
+    for (const Asked& ask : asked) {
+        const auto onDesktop = values(connection, ask.desktop);
+        const auto partial = values(connection, ask.partial);
+        const auto whole = values(connection, ask.whole);
+        const bool isShown = !onDesktop || onDesktop->isEmpty() || !current || current->isEmpty()
+            || onDesktop->first() == allDesktops || onDesktop->first() == current->first();
+        if (!isShown)
+            continue;
+        // The partial form wins where a window sets both.
+        if (partial)
+            struts += WorkArea::fromProperty(*partial, desktop);
+        else if (whole)
+            struts += WorkArea::fromProperty(*whole, desktop);
+    }
+    return struts;
+}
+
+}
+
+X11ScreenLayout::X11ScreenLayout()
+    : X11ScreenLayout(qtConnection())
+{ }
+
+X11ScreenLayout::X11ScreenLayout(xcb_connection_t* connection)
+    : m_connection(connection)
+{ }
+
+QList<ScreenArea> X11ScreenLayout::screens() const
+{
+    QList<ScreenArea> list;
+    if (!qGuiApp || !m_connection || xcb_connection_has_error(m_connection))
+        return list;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+    XcbReply<xcb_get_geometry_reply_t> rootGeometry(
+        xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, root), nullptr));
+    if (!rootGeometry)
+        return list;
+    const QSize desktop(rootGeometry->width, rootGeometry->height);
+    const QList<WorkArea::Strut> struts = currentStruts(m_connection, root, desktop);
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect frame = toPixels(screen->geometry(), screen->geometry().topLeft(), screen->devicePixelRatio());
+        list.append({ frame, WorkArea::of(frame, struts, desktop) });
+    }
+    return list;
+}
+
+}
