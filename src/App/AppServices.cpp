@@ -39,6 +39,8 @@
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 
+#include <QThreadPool>
+
 namespace Quickhalo {
 
 struct AppServices::Parts {
@@ -59,6 +61,8 @@ struct AppServices::Parts {
     X11WindowMover windowMover;
     X11ScreenLayout screenLayout;
     WindowSnapper windowSnapper { windowMover, screenLayout, accessibility, toasts };
+    // Snaps wait for the window manager; one at a time, never on the UI thread.
+    QThreadPool snapWorker;
     ActionRunner actions { toasts };
     DBusNotificationCenter notificationCenter;
     PulseSoundOutput alarmOutput;
@@ -85,6 +89,7 @@ AppServices::AppServices()
     : m_parts(std::make_unique<Parts>())
 {
     Parts& parts = *m_parts;
+    parts.snapWorker.setMaxThreadCount(1);
     Toast::setSharedFactory(
         [&parts] { return std::make_unique<Toast>(parts.pointer, parts.windowSystem, parts.clock); });
     // Made here, on the main thread: processes report their failures from other threads.
@@ -121,8 +126,16 @@ AppServices::AppServices()
         parts.actions.setServices({ .launcher = &parts.launcher,
             .volume = &SystemVolume::shared(),
             .ring = controller.get(),
-            .snap = [&parts](WindowPosition position,
-                        const std::optional<TargetApplication>& target) { return parts.windowSnapper.snap(position, target); },
+            .snap =
+                [&parts](WindowPosition position, const std::optional<TargetApplication>& target) {
+                    const std::variant<WindowSnapper::Plan, bool> planned = parts.windowSnapper.plan(position, target);
+                    if (const bool* result = std::get_if<bool>(&planned))
+                        return *result;
+                    parts.snapWorker.start([&parts, plan = std::get<WindowSnapper::Plan>(planned)] {
+                        parts.windowSnapper.perform(plan);
+                    });
+                    return true;
+                },
             .openTool = [](BuiltinTool) { return false; },
             .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
         return controller;

@@ -99,6 +99,15 @@ QRectF WindowSnapper::frame(WindowPosition position, const QRectF& visibleFrame)
 
 bool WindowSnapper::snap(WindowPosition position, const std::optional<TargetApplication>& target)
 {
+    const std::variant<Plan, bool> planned = plan(position, target);
+    if (const bool* result = std::get_if<bool>(&planned))
+        return *result;
+    return perform(std::get<Plan>(planned));
+}
+
+std::variant<WindowSnapper::Plan, bool> WindowSnapper::plan(
+    WindowPosition position, const std::optional<TargetApplication>& target)
+{
     if (!m_accessibility.isTrusted()) {
         m_accessibility.promptForTrust();
         m_toasts.show(QStringLiteral("Quickhalo needs Accessibility access to move windows"), warningSymbol());
@@ -106,10 +115,6 @@ bool WindowSnapper::snap(WindowPosition position, const std::optional<TargetAppl
     }
     const auto noWindow = [this] {
         m_toasts.show(QStringLiteral("No window to snap"), warningSymbol());
-        return false;
-    };
-    const auto cannotMove = [this] {
-        m_toasts.show(QStringLiteral("This window can't be moved"), warningSymbol());
         return false;
     };
     if (!target || target->windowId == 0)
@@ -135,8 +140,21 @@ bool WindowSnapper::snap(WindowPosition position, const std::optional<TargetAppl
     const QRectF windowFrame = ScreenCoordinates::toYUp(QRectF(*current), desktopHeight);
     const ScreenArea& screen = screens.at(screenIndex(windowFrame, screenFrames));
     const QRectF area = frame(position, ScreenCoordinates::toYUp(QRectF(screen.workArea), desktopHeight));
-    const QRect wanted = toPixels(ScreenCoordinates::toYDown(area, desktopHeight));
+    return Plan { window, toPixels(ScreenCoordinates::toYDown(area, desktopHeight)) };
+}
 
+bool WindowSnapper::perform(const Plan& plan)
+{
+    const auto noWindow = [this] {
+        m_toasts.show(QStringLiteral("No window to snap"), warningSymbol());
+        return false;
+    };
+    const auto cannotMove = [this] {
+        m_toasts.show(QStringLiteral("This window can't be moved"), warningSymbol());
+        return false;
+    };
+    const quint64 window = plan.window;
+    const QRect& wanted = plan.wanted;
     // A maximised or full-screen window ignores moves, and window managers stop offering them.
     m_mover.leaveMaximisedStates(window);
     if (!m_mover.isMovable(window))

@@ -3,9 +3,11 @@
 #include "Actions/Models.h"
 #include "Platform/FrontmostApplication.h"
 
+#include <QRect>
 #include <QRectF>
 
 #include <optional>
+#include <variant>
 
 namespace Quickhalo {
 
@@ -16,14 +18,26 @@ class WindowMover;
 
 // Moves and resizes the window the ring remembered so that its frame fills one of eight areas
 // of its screen's work area. Keeps nothing between snaps: each one reads the window and the
-// screens afresh. Main thread only; a snap waits briefly for the window manager to act.
+// screens afresh. A snap waits for the window manager to act, so it comes in two halves: `plan`
+// reads the permission and the screens on the main thread, `perform` does the waiting and may
+// run on another thread (one snap at a time).
 class WindowSnapper {
 public:
+    struct Plan {
+        quint64 window = 0;
+        QRect wanted; // the frame, y down, in the window system's pixels
+    };
+
     WindowSnapper(WindowMover& mover, ScreenLayout& screens, Accessibility& accessibility, ToastPresenter& toasts);
 
     // True when the window now stands at `position`, or as near as its own size rules allow.
     // Otherwise false, after a toast that says why (none when there is no screen at all).
     bool snap(WindowPosition position, const std::optional<TargetApplication>& target);
+
+    // Main thread. A plan, or the snap's result when it ended here (after its toast).
+    std::variant<Plan, bool> plan(WindowPosition position, const std::optional<TargetApplication>& target);
+    // Any thread: uses only the window mover and the toasts.
+    bool perform(const Plan& plan);
 
     // The area for `position` inside a screen's work area, both with y pointing up.
     static QRectF frame(WindowPosition position, const QRectF& visibleFrame);

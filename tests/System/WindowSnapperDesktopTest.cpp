@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QThread>
 
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11FrontmostApplication.h"
@@ -307,6 +308,28 @@ TEST_F(WindowSnapperDesktop, MovesAFixedSizeWindowWithoutResizingIt)
     EXPECT_TRUE(snapper.snap(P::bottomRight, target));
     EXPECT_EQ(outerFrame(window.winId()), QRect(QPoint(600, 560), size));
     EXPECT_EQ(toasts.shown, QStringList());
+}
+
+TEST_F(WindowSnapperDesktop, TheWaitingHalfRunsOffTheMainThread)
+{
+    // What the app does: plan where the main thread is, wait for the window manager elsewhere.
+    TargetWindow window(QRect(100, 100, 300, 200), Qt::darkCyan);
+    window.setFixedSize(300, 200);
+    window.show();
+    window.activateWindow();
+    const auto target = frontmostOf(window.winId());
+    const QSize size = outerFrame(window.winId()).size();
+    auto planned = snapper.plan(P::bottomRight, target);
+    ASSERT_TRUE(std::holds_alternative<WindowSnapper::Plan>(planned));
+    bool moved = false;
+    std::unique_ptr<QThread> worker(
+        QThread::create([&] { moved = snapper.perform(std::get<WindowSnapper::Plan>(planned)); }));
+    worker->start();
+    // The main thread stays free meanwhile: the event loop keeps turning.
+    EXPECT_TRUE(waitUntil([&] { return worker->isFinished(); }, 3000));
+    worker->wait();
+    EXPECT_TRUE(moved);
+    EXPECT_EQ(outerFrame(window.winId()), QRect(QPoint(600, 560), size));
 }
 
 TEST_F(WindowSnapperDesktop, SaysWhatWentWrong)
