@@ -1,5 +1,7 @@
 #include "Platform/X11/X11Accessibility.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include <xcb/xtest.h>
 
 #include <QGuiApplication>
@@ -18,8 +20,7 @@ bool isWaylandSession()
 
 X11Accessibility::X11Accessibility()
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    m_connection = x11 ? x11->connection() : nullptr;
+    m_connection = X11Connection::qt();
 }
 
 X11Accessibility::X11Accessibility(xcb_connection_t* connection)

@@ -1,5 +1,7 @@
 #include "Platform/X11/X11ClickWatcher.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include <xcb/xinput.h>
 
 #include <QCoreApplication>
@@ -38,8 +40,7 @@ bool isOverOwnWindow(QPoint pointer)
 
 X11ClickWatcher::X11ClickWatcher()
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = X11Connection::qt();
     if (!connection || xcb_connection_has_error(connection))
         return;
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_input_id);

@@ -1,5 +1,7 @@
 #include "Platform/X11/X11FrontmostApplication.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include "Platform/X11/XcbReply.h"
 
 #include <cstring>
@@ -12,8 +14,7 @@ namespace Quickhalo {
 
 X11FrontmostApplication::X11FrontmostApplication()
 {
-    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
-        m_connection = x11->connection();
+    m_connection = X11Connection::qt();
 }
 
 X11FrontmostApplication::X11FrontmostApplication(xcb_connection_t* connection)
@@ -28,9 +29,7 @@ qint64 X11FrontmostApplication::ownProcessId() const
 
 xcb_atom_t X11FrontmostApplication::atom(const char* name) const
 {
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(m_connection,
-        xcb_intern_atom(m_connection, 1, static_cast<uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+    return X11Connection::internAtom(m_connection, name, true);
 }
 
 std::optional<TargetApplication> X11FrontmostApplication::frontmost() const

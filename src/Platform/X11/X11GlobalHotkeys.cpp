@@ -1,5 +1,7 @@
 #include "Platform/X11/X11GlobalHotkeys.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include <algorithm>
 
 #include <xcb/xcb_keysyms.h>
@@ -24,8 +26,7 @@ constexpr int noWindowSystem = -1;
 
 X11GlobalHotkeys::X11GlobalHotkeys()
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = X11Connection::qt();
     if (!connection || xcb_connection_has_error(connection))
         return;
     m_connection = connection;
@@ -154,16 +155,7 @@ void X11GlobalHotkeys::turnOnDetectableAutoRepeat()
 
 std::vector<xcb_keycode_t> X11GlobalHotkeys::keycodes(std::uint32_t keysym) const
 {
-    std::vector<xcb_keycode_t> found;
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-    if (!symbols)
-        return found;
-    if (XcbReply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols, keysym)); codes) {
-        for (const xcb_keycode_t* code = codes.get(); *code != XCB_NO_SYMBOL; ++code)
-            found.push_back(*code);
-    }
-    xcb_key_symbols_free(symbols);
-    return found;
+    return X11Connection::keycodes(m_connection, keysym);
 }
 
 std::uint16_t X11GlobalHotkeys::numLockMask() const

@@ -1,6 +1,7 @@
 #include "Platform/X11/X11PasteInput.h"
 
-#include <xcb/xcb_keysyms.h>
+#include "Platform/X11/X11Connection.h"
+
 #include <xcb/xtest.h>
 
 #include <cstring>
@@ -22,8 +23,7 @@ constexpr std::uint32_t userSourceIndication = 2;
 
 X11PasteInput::X11PasteInput()
 {
-    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
-        m_connection = x11->connection();
+    m_connection = X11Connection::qt();
 }
 
 X11PasteInput::X11PasteInput(xcb_connection_t* connection)
@@ -35,10 +35,8 @@ bool X11PasteInput::activate(const TargetApplication& target)
 {
     if (!m_connection || xcb_connection_has_error(m_connection) || target.windowId == 0)
         return false;
-    const char name[] = "_NET_ACTIVE_WINDOW";
-    XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, sizeof name - 1, name), nullptr));
-    if (!atom)
+    const xcb_atom_t activeWindow = X11Connection::internAtom(m_connection, "_NET_ACTIVE_WINDOW", false);
+    if (activeWindow == XCB_ATOM_NONE)
         return false;
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
 
@@ -47,7 +45,7 @@ bool X11PasteInput::activate(const TargetApplication& target)
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = static_cast<xcb_window_t>(target.windowId);
-    message.type = atom->atom;
+    message.type = activeWindow;
     message.data.data32[0] = userSourceIndication;
     message.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(m_connection, 0, root,
@@ -59,14 +57,8 @@ bool X11PasteInput::activate(const TargetApplication& target)
 
 xcb_keycode_t X11PasteInput::keycode(std::uint32_t keysym) const
 {
-    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(m_connection);
-    if (!symbols)
-        return 0;
-    xcb_keycode_t code = 0;
-    if (XcbReply<xcb_keycode_t> codes(xcb_key_symbols_get_keycode(symbols, keysym)); codes)
-        code = codes.get()[0] == XCB_NO_SYMBOL ? xcb_keycode_t { 0 } : codes.get()[0];
-    xcb_key_symbols_free(symbols);
-    return code;
+    const std::vector<xcb_keycode_t> codes = X11Connection::keycodes(m_connection, keysym);
+    return codes.empty() ? xcb_keycode_t { 0 } : codes.front();
 }
 
 bool X11PasteInput::sendPasteShortcut(bool withShift)

@@ -1,5 +1,7 @@
 #include "Platform/X11/X11ScreenLayout.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include <cstring>
 #include <optional>
 
@@ -24,17 +26,9 @@ QRect toPixels(const QRect& points, QPoint corner, double ratio)
         pixel(points.y() + points.height(), corner.y()) - top };
 }
 
-xcb_connection_t* qtConnection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
 xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 {
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+    return X11Connection::internAtom(connection, name, true);
 }
 
 xcb_get_property_cookie_t askFor(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
@@ -104,7 +98,7 @@ QList<WorkArea::Strut> currentStruts(xcb_connection_t* connection, xcb_window_t 
 }
 
 X11ScreenLayout::X11ScreenLayout()
-    : X11ScreenLayout(qtConnection())
+    : X11ScreenLayout(X11Connection::qt())
 { }
 
 X11ScreenLayout::X11ScreenLayout(xcb_connection_t* connection)

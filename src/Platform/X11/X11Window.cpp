@@ -1,5 +1,7 @@
 #include "Platform/X11/X11Window.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include <cstdint>
 
 #include <xcb/xcb.h>
@@ -16,8 +18,7 @@ namespace {
 
 xcb_connection_t* qtConnection()
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* connection = X11Connection::qt();
     return connection && !xcb_connection_has_error(connection) ? connection : nullptr;
 }
 

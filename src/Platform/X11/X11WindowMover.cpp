@@ -1,5 +1,7 @@
 #include "Platform/X11/X11WindowMover.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -56,11 +58,6 @@ int toInt(std::uint32_t value)
     return static_cast<int>(std::min<std::uint32_t>(value, 1u << 30));
 }
 
-xcb_connection_t* qtConnection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
 
 }
 
@@ -97,7 +94,7 @@ struct X11WindowMover::Placement {
 };
 
 X11WindowMover::X11WindowMover()
-    : X11WindowMover(qtConnection())
+    : X11WindowMover(X11Connection::qt())
 { }
 
 X11WindowMover::X11WindowMover(xcb_connection_t* connection)

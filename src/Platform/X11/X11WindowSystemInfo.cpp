@@ -1,5 +1,7 @@
 #include "Platform/X11/X11WindowSystemInfo.h"
 
+#include "Platform/X11/X11Connection.h"
+
 #include "Platform/X11/XcbReply.h"
 
 #include <QByteArray>
@@ -12,8 +14,8 @@ namespace Quickhalo {
 
 X11WindowSystemInfo::X11WindowSystemInfo()
 {
-    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr) {
-        m_connection = x11->connection();
+    if (xcb_connection_t* connection = X11Connection::qt()) {
+        m_connection = connection;
         // Qt talks to the default screen of its display.
         m_screenNumber = 0;
         if (const char* display = std::getenv("DISPLAY")) {
@@ -31,9 +33,7 @@ X11WindowSystemInfo::X11WindowSystemInfo(xcb_connection_t* connection, int scree
 
 xcb_atom_t X11WindowSystemInfo::atom(const char* name) const
 {
-    const auto cookie = xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(m_connection, cookie, nullptr));
-    return reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+    return X11Connection::internAtom(m_connection, name, false);
 }
 
 xcb_window_t X11WindowSystemInfo::rootWindow() const
