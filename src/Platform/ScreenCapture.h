@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "Platform/Clipboard.h"
+
 #include <array>
 #include <functional>
 #include <optional>
@@ -23,14 +25,6 @@ public:
     // Puts the picked picture on the clipboard; a cancelled pick succeeds without copying.
     virtual void captureToClipboard(std::function<void(Result)> done) = 0;
     virtual void pickColour(std::function<void(std::optional<Colour>)> done) = 0;
-};
-
-// The clipboard as the runner needs it: what it holds now is told apart by a change count.
-class ClipboardAccess {
-public:
-    virtual ~ClipboardAccess() = default;
-    virtual quint64 changeCount() const = 0;
-    virtual void setText(const QString& text) = 0;
 };
 
 }

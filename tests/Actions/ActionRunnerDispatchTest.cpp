@@ -11,13 +11,14 @@
 #include "Actions/ToastPresenter.h"
 #include "App/Log.h"
 #include "Platform/Fake/FakeApplicationLauncher.h"
+#include "Platform/Fake/FakeClipboard.h"
 #include "Platform/ScreenCapture.h"
 
 using namespace Quickhalo;
 
 namespace {
 
-// Capture answers chosen by the test; the clipboard counts its changes.
+// Capture answers chosen by the test.
 class FakeCapture final : public ScreenCapture {
 public:
     std::optional<Result> screenshot;
@@ -32,18 +33,6 @@ public:
         done(screenshot.value_or(Result {}));
     }
     void pickColour(std::function<void(std::optional<Colour>)> done) override { done(colour); }
-};
-
-class CountingClipboard final : public ClipboardAccess {
-public:
-    QString text;
-    quint64 changes = 0;
-    quint64 changeCount() const override { return changes; }
-    void setText(const QString& value) override
-    {
-        text = value;
-        ++changes;
-    }
 };
 
 class RecordedToasts final : public ToastPresenter {
@@ -103,7 +92,7 @@ protected:
     RecordedToasts toasts;
     FakeApplicationLauncher launcher;
     FakeCapture capture;
-    CountingClipboard clipboard;
+    FakeClipboard clipboard;
     QStringList recorded;
     QStringList pastes;
     ActionRunner runner { toasts, QStringLiteral("/bin/sh"), folder.path() };
@@ -270,7 +259,7 @@ TEST_F(ActionRunnerDispatch, APickedColourIsCopiedRecordedAndPasted)
 {
     capture.colour = ScreenCapture::Colour { 1.0, 0.5, 0.0 };
     runner.run(Actions::Builtin { BuiltinTool::colorPicker });
-    EXPECT_EQ(clipboard.text, QStringLiteral("#FF8000")) << "127.5 rounds up";
+    EXPECT_EQ(clipboard.text(), QStringLiteral("#FF8000")) << "127.5 rounds up";
     EXPECT_EQ(recorded, QStringList { QStringLiteral("#FF8000") });
     EXPECT_EQ(pastes, QStringList { QStringLiteral("Copied #FF8000") });
 

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "App/SharedInstance.h"
+
+namespace Quickhalo {
+
+class ClipboardAccess;
+class Clock;
+class RepeatingTimer;
+
+// The last distinct texts copied anywhere on the desktop, newest first, kept in memory only.
+// The clipboard is polled by its change count; tools that copy for the user go through
+// `copy` (or `recordCopied` after writing themselves) so the poller does not take their text twice.
+class ClipboardStore final : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int capacity = 50;
+    static constexpr double pollInterval = 0.5;
+
+    ClipboardStore(ClipboardAccess& clipboard, Clock& clock,
+        std::function<QDateTime()> wallClock = &QDateTime::currentDateTime);
+    ~ClipboardStore() override;
+
+    static ClipboardStore& shared();
+    static void setSharedFactory(SharedInstance<ClipboardStore>::Factory factory);
+    static void releaseShared();
+
+    const QStringList& items() const { return m_items; }
+    std::optional<QDateTime> lastCapturedAt() const { return m_lastCapturedAt; }
+    quint64 lastChangeCount() const { return m_lastChangeCount; }
+    void setLastChangeCount(quint64 count) { m_lastChangeCount = count; }
+    bool isPolling() const { return m_timer != nullptr; }
+
+    // Starts polling; what the clipboard already holds is not taken. A second call does nothing.
+    void start();
+    void poll();
+    void record(const QString& text);
+    // Empties the history; the time of the last capture stays.
+    void clear();
+
+    // For a tool that has just put `text` on the clipboard itself.
+    void recordCopied(const QString& text);
+    // Puts `text` on the clipboard as plain text and records it once.
+    void copy(const QString& text);
+
+    // False when any of the types marks the content as secret, transient or generated.
+    static bool shouldCapture(const QStringList& types);
+    static const QStringList& skippedTypes();
+    // Linux password managers mark what they copy with this format holding "secret".
+    static inline const QString passwordManagerHint = QStringLiteral("x-kde-passwordManagerHint");
+
+Q_SIGNALS:
+    void itemsChanged();
+
+private:
+    bool isMarkedSecret(const QStringList& types) const;
+
+    ClipboardAccess& m_clipboard;
+    Clock& m_clock;
+    std::function<QDateTime()> m_wallClock;
+    QStringList m_items;
+    std::optional<QDateTime> m_lastCapturedAt;
+    quint64 m_lastChangeCount = 0;
+    std::unique_ptr<RepeatingTimer> m_timer;
+};
+
+}
