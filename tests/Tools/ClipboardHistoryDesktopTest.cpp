@@ -1,0 +1,164 @@
+// The clipboard history on the real X server, fed by other clients.
+#include "Tools/ClipboardStore.h"
+
+#include "Platform/Qt/QtClipboard.h"
+#include "Platform/Qt/QtClock.h"
+#include "Ring/DesktopTestSupport.h"
+#include "support/TemporaryFolder.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+using namespace Quickhalo;
+using Quickhalo::Testing::waitUntil;
+
+namespace {
+
+class ClipboardHistoryDesktop : public ::testing::Test {
+protected:
+    ~ClipboardHistoryDesktop() override
+    {
+        for (QProcess* owner : owners) {
+            owner->kill();
+            owner->waitForFinished();
+            delete owner;
+        }
+    }
+
+    // Copies as another application would; waits until this process has seen the change.
+    void xclip(const QStringList& arguments, const QByteArray& input = {})
+    {
+        const quint64 before = clipboard.changeCount();
+        QProcess process;
+        // xclip stays behind to serve the selection; it must not hold our pipes.
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(QStringLiteral("xclip"), QStringList { QStringLiteral("-selection"), QStringLiteral("clipboard") } + arguments);
+        ASSERT_TRUE(process.waitForStarted());
+        process.write(input);
+        process.closeWriteChannel();
+        ASSERT_TRUE(process.waitForFinished(10000));
+        ASSERT_TRUE(waitUntil([&] { return clipboard.changeCount() != before; })) << "the copy was not noticed";
+    }
+    void copyText(const QString& text) { xclip({ QStringLiteral("-i") }, text.toUtf8()); }
+
+    // A client that offers several formats at once, as password managers do.
+    void copyWithFormats(const QStringList& arguments)
+    {
+        const quint64 before = clipboard.changeCount();
+        auto* owner = new QProcess;
+        owners << owner;
+        owner->start(QStringLiteral(CLIPBOARD_OWNER), arguments);
+        ASSERT_TRUE(owner->waitForReadyRead(10000)) << "the clipboard owner did not start";
+        ASSERT_TRUE(waitUntil([&] { return clipboard.changeCount() != before; }));
+    }
+
+    // Long enough for the poller to have looked at least twice.
+    static void letThePollerRun() { QTest::qWait(1200); }
+
+    // This process serves the selection, so its event loop must keep running while xclip reads.
+    static QString readBackWithXclip()
+    {
+        QProcess process;
+        process.start(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o") });
+        EXPECT_TRUE(waitUntil([&] { return process.state() == QProcess::NotRunning; }, 10000));
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+
+    int captures = 0;
+    QtClipboard clipboard;
+    QtClock clock;
+    ClipboardStore store { clipboard, clock, [this] {
+                              ++captures;
+                              return QDateTime::currentDateTimeUtc();
+                          } };
+    QList<QProcess*> owners;
+};
+
+}
+
+TEST_F(ClipboardHistoryDesktop, RecordsCopiesOfOtherClientsOnceNewestFirst)
+{
+    copyText(QStringLiteral("already there"));
+    store.start();
+    letThePollerRun();
+    EXPECT_TRUE(store.items().isEmpty()) << "what the clipboard held at start is not taken";
+
+    for (const char* text : { "alpha", "beta", "alpha" }) {
+        copyText(QString::fromUtf8(text));
+        ASSERT_TRUE(waitUntil([&] { return !store.items().isEmpty() && store.items().first() == QString::fromUtf8(text); }))
+            << text << " was not recorded";
+    }
+    EXPECT_EQ(store.items(), (QStringList { QStringLiteral("alpha"), QStringLiteral("beta") }));
+
+    copyText(QStringLiteral("  grüße, 😀\n"));
+    ASSERT_TRUE(waitUntil([&] { return store.items().size() == 3; }));
+    EXPECT_EQ(store.items().first(), QStringLiteral("  grüße, 😀\n")) << "recorded as copied, untrimmed";
+}
+
+TEST_F(ClipboardHistoryDesktop, KeepsTheNewestFiftyOf51Copies)
+{
+    store.start();
+    for (int i = 1; i <= 51; ++i) {
+        copyText(QStringLiteral("copy %1").arg(i));
+        // Waiting for each poll would take half a minute; the poll reads the real clipboard all the same.
+        store.poll();
+    }
+    ASSERT_EQ(store.items().size(), ClipboardStore::capacity);
+    EXPECT_EQ(store.items().first(), QStringLiteral("copy 51"));
+    EXPECT_EQ(store.items().last(), QStringLiteral("copy 2"));
+}
+
+TEST_F(ClipboardHistoryDesktop, SkipsSecretAndNonTextCopiesAndTakesTheNextOrdinaryOne)
+{
+    Testing::TemporaryFolder folder;
+    const QString picture = folder.path() + QStringLiteral("/picture.png");
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture));
+
+    struct Case {
+        const char* what;
+        std::function<void()> copy;
+    };
+    const Case cases[] = {
+        { "password manager hint",
+            [&] { copyWithFormats({ QStringLiteral("--text"), QStringLiteral("hunter2"), ClipboardStore::passwordManagerHint, QStringLiteral("secret") }); } },
+        { "concealed type",
+            [&] { copyWithFormats({ QStringLiteral("--text"), QStringLiteral("hunter2"), QStringLiteral("org.nspasteboard.ConcealedType"), QString() }); } },
+        { "image only", [&] { xclip({ QStringLiteral("-t"), QStringLiteral("image/png"), QStringLiteral("-i"), picture }); } },
+        { "spaces and a line break", [&] { copyText(QStringLiteral("   \n")); } },
+    };
+    store.start();
+    int ordinary = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.copy();
+        if (HasFatalFailure())
+            return;
+        letThePollerRun();
+        EXPECT_TRUE(store.items().isEmpty() || !store.items().first().contains(QStringLiteral("hunter2")));
+        EXPECT_EQ(store.items().size(), ordinary);
+
+        const QString next = QStringLiteral("ordinary %1").arg(++ordinary);
+        copyText(next);
+        EXPECT_TRUE(waitUntil([&] { return !store.items().isEmpty() && store.items().first() == next; }));
+    }
+    for (const QString& item : store.items())
+        EXPECT_FALSE(item.contains(QStringLiteral("hunter2")));
+}
+
+TEST_F(ClipboardHistoryDesktop, OwnCopyReachesOtherClientsAndIsRecordedOnce)
+{
+    store.start();
+    copyText(QStringLiteral("earlier"));
+    ASSERT_TRUE(waitUntil([&] { return store.items().size() == 1; }));
+
+    const int capturesBefore = captures;
+    store.copy(QStringLiteral("15"));
+    EXPECT_EQ(readBackWithXclip(), QStringLiteral("15"));
+    letThePollerRun();
+    EXPECT_EQ(store.items(), (QStringList { QStringLiteral("15"), QStringLiteral("earlier") }));
+    EXPECT_EQ(captures, capturesBefore + 1) << "the poller took the copy a second time";
+}
