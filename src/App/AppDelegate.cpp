@@ -7,6 +7,7 @@
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/Accessibility.h"
 #include "Ring/RingController.h"
+#include "Tools/ClipboardStore.h"
 
 namespace Quickhalo {
 
@@ -18,6 +19,8 @@ AppDelegate::AppDelegate(AppDelegateServices services, QObject* parent)
 
 void AppDelegate::applicationDidFinishLaunching(const QStringList& arguments)
 {
+    m_services.clipboardHistory.start();
+
     RingController& ring = m_services.ring;
     HotkeyManager& hotkey = m_services.hotkey;
     hotkey.onPress = [&ring] { ring.hotkeyPressed(); };

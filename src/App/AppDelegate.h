@@ -6,12 +6,14 @@
 namespace Quickhalo {
 
 class Accessibility;
+class ClipboardStore;
 class HotkeyManager;
 class MouseTriggerMonitor;
 class Preferences;
 class RingController;
 
 struct AppDelegateServices {
+    ClipboardStore& clipboardHistory;
     RingController& ring;
     HotkeyManager& hotkey;
     MouseTriggerMonitor& mouseTrigger;

@@ -11,6 +11,7 @@
 #include "Platform/DBus/DBusNotificationCenter.h"
 #include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
+#include "Platform/Qt/QtClipboard.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11ClickWatcher.h"
@@ -36,8 +37,10 @@
 #include "System/Paster.h"
 #include "System/SystemVolume.h"
 #include "System/WindowSnapper.h"
+#include "Tools/ClipboardStore.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
+#include "Tools/ToolViews.h"
 
 #include <QThreadPool>
 
@@ -68,6 +71,7 @@ struct AppServices::Parts {
     PulseSoundOutput alarmOutput;
     GlassSound alarmSound { alarmOutput, clock };
     PulseAudioOutputDevice audioOutput;
+    QtClipboard clipboard;
     UnavailableNowPlaying nowPlaying;
     UnavailableBadgeSources badges;
     // Made with the ring controller, on first use.
@@ -97,6 +101,7 @@ AppServices::AppServices()
     Notifier::setSharedFactory([&parts] {
         return std::make_unique<Notifier>(parts.notificationCenter, Toast::shared(), parts.alarmSound, parts.clock);
     });
+    ClipboardStore::setSharedFactory([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
     ConfigStore::setSharedFactory(
         [] { return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults); });
     SystemVolume::setSharedFactory([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
@@ -136,7 +141,14 @@ AppServices::AppServices()
                     });
                     return true;
                 },
-            .openTool = [](BuiltinTool) { return false; },
+            .openTool =
+                [](BuiltinTool tool) {
+                    return ToolViews::open(tool, { ClipboardStore::shared(), [](const QString& copiedToast) {
+                                                      Paster::shared().pasteOrToast(copiedToast);
+                                                  } });
+                },
+            .clipboard = &parts.clipboard,
+            .recordCopied = [](const QString& text) { ClipboardStore::shared().recordCopied(text); },
             .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
         return controller;
     });
@@ -163,6 +175,7 @@ AppServices::~AppServices()
     ConfigStore::releaseShared();
     Notifier::releaseShared();
     Toast::releaseShared();
+    ClipboardStore::releaseShared();
 }
 
 Accessibility& AppServices::accessibility()

@@ -15,6 +15,7 @@
 #include "Ring/RingController.h"
 #include "Ring/RingFontWarmUp.h"
 #include "Settings/SettingsWindow.h"
+#include "Tools/ClipboardStore.h"
 
 #include <csignal>
 #include <cstring>
@@ -132,7 +133,7 @@ int runTrayApplication(int argc, char** argv)
     RingFontWarmUp fontWarmUp;
     QuitOnSignals quitOnSignals({ SIGINT, SIGTERM });
     AppServices services;
-    AppDelegate delegate({ RingController::shared(), HotkeyManager::shared(), MouseTriggerMonitor::shared(),
+    AppDelegate delegate({ ClipboardStore::shared(), RingController::shared(), HotkeyManager::shared(), MouseTriggerMonitor::shared(),
         services.accessibility(), Preferences::shared() });
     instance.onOpenRing = [&delegate] { delegate.openRingPinned(); };
 

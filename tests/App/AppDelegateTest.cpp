@@ -10,7 +10,9 @@
 #include "App/Log.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
+#include "Tools/ClipboardStore.h"
 #include "Platform/Fake/FakeAccessibility.h"
+#include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeGlobalHotkeys.h"
 #include "Platform/Fake/FakeMouseButtonSource.h"
 
@@ -34,9 +36,21 @@ protected:
     FakeAccessibility accessibility;
     HotkeyManager hotkey { ring.preferences, hotkeys };
     MouseTriggerMonitor mouseTrigger { ring.preferences, buttons, accessibility, ring.clock };
-    AppDelegate delegate { { ring.controller, hotkey, mouseTrigger, accessibility, ring.preferences } };
+    FakeClipboard clipboard;
+    ClipboardStore clipboardHistory { clipboard, ring.clock };
+    AppDelegate delegate { { clipboardHistory, ring.controller, hotkey, mouseTrigger, accessibility, ring.preferences } };
 };
 
+}
+
+TEST_F(AppDelegateTest, TheClipboardHistoryListensFromLaunch)
+{
+    clipboard.copyText(QStringLiteral("copied before launch"));
+    launch();
+    EXPECT_TRUE(clipboardHistory.isPolling());
+    clipboard.copyText(QStringLiteral("copied after launch"));
+    ring.clock.advance(ClipboardStore::pollInterval);
+    EXPECT_EQ(clipboardHistory.items(), QStringList { QStringLiteral("copied after launch") });
 }
 
 TEST_F(AppDelegateTest, TheHotkeyDrivesTheRing)
@@ -93,13 +107,13 @@ TEST_F(AppDelegateTest, AsksForThePermissionOncePerInstallationAndOnlyWithoutIt)
         permission.trusted = c.trusted;
         HotkeyManager manager(preferences, hotkeys);
         MouseTriggerMonitor monitor(preferences, buttons, permission, ring.clock);
-        AppDelegate first({ ring.controller, manager, monitor, permission, preferences });
+        AppDelegate first({ clipboardHistory, ring.controller, manager, monitor, permission, preferences });
         first.applicationDidFinishLaunching({});
         EXPECT_EQ(permission.promptCount, c.prompts) << c.trusted << c.alreadyPrompted;
 
         // The next run of the same installation.
         Preferences reread(folder.filePath(QStringLiteral("prefs.conf")));
-        AppDelegate second({ ring.controller, manager, monitor, permission, reread });
+        AppDelegate second({ clipboardHistory, ring.controller, manager, monitor, permission, reread });
         second.applicationDidFinishLaunching({});
         EXPECT_EQ(permission.promptCount, c.prompts) << "never a second time";
         EXPECT_EQ(reread.didPromptAccessibility(), c.alreadyPrompted || c.prompts > 0);

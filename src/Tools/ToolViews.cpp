@@ -1,0 +1,30 @@
+#include "Tools/ToolViews.h"
+
+#include "Tools/ClipboardView.h"
+#include "Tools/ToolPanel.h"
+
+namespace Quickhalo::ToolViews {
+
+namespace {
+
+ToolViewHandoff handoff(const QString& id, const Services& services)
+{
+    return { [id] { ToolPanel::closeTool(id); }, services.pasteOrToast };
+}
+
+}
+
+bool open(BuiltinTool tool, const Services& services)
+{
+    switch (tool) {
+    case BuiltinTool::clipboard:
+        ToolPanel::showTool(ClipboardView::toolId, QStringLiteral("Clipboard"), QSizeF(360, 420), [services] {
+            return new ClipboardView(services.clipboardHistory, handoff(ClipboardView::toolId, services));
+        });
+        return true;
+    default:
+        return false;
+    }
+}
+
+}

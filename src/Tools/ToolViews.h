@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "Actions/Models.h"
+
+namespace Quickhalo {
+
+class ClipboardStore;
+
+// Opens the built-in tools that have a face, each in its own tool panel.
+namespace ToolViews {
+
+struct Services {
+    ClipboardStore& clipboardHistory;
+    std::function<void(const QString& copiedToast)> pasteOrToast;
+};
+
+// False for a tool without a view (yet): the caller reports it.
+bool open(BuiltinTool tool, const Services& services);
+
+}
+
+}
