@@ -1,5 +1,6 @@
 #include "Tools/ToolViews.h"
 
+#include "Tools/CalculatorView.h"
 #include "Tools/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 
@@ -20,6 +21,11 @@ bool open(BuiltinTool tool, const Services& services)
     case BuiltinTool::clipboard:
         ToolPanel::showTool(ClipboardView::toolId, QStringLiteral("Clipboard"), QSizeF(360, 420), [services] {
             return new ClipboardView(services.clipboardHistory, handoff(ClipboardView::toolId, services));
+        });
+        return true;
+    case BuiltinTool::calculator:
+        ToolPanel::showTool(CalculatorView::toolId, QStringLiteral("Calculator"), QSizeF(340, 170), [services] {
+            return new CalculatorView(services.clipboardHistory, handoff(CalculatorView::toolId, services));
         });
         return true;
     default:

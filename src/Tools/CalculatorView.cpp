@@ -1,0 +1,94 @@
+#include "Tools/CalculatorView.h"
+
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "Tools/Calculator.h"
+#include "Tools/ClipboardStore.h"
+
+namespace Quickhalo {
+
+namespace {
+
+QFont monospaced(qreal pointSize, QFont::Weight weight = QFont::Normal)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSizeF(pointSize);
+    font.setWeight(weight);
+    return font;
+}
+
+}
+
+CalculatorView::CalculatorView(ClipboardStore& clipboardHistory, ToolViewHandoff handoff, QWidget* parent)
+    : QWidget(parent)
+    , m_clipboardHistory(clipboardHistory)
+    , m_handoff(std::move(handoff))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setSpacing(10);
+
+    m_input = new QLineEdit;
+    m_input->setPlaceholderText(QStringLiteral("e.g. (12 + 8) * 3 / 4"));
+    m_input->setFont(monospaced(16));
+    m_input->setAccessibleName(QStringLiteral("Expression"));
+    layout->addWidget(m_input);
+
+    m_result = new QLabel;
+    m_result->setFont(monospaced(24, QFont::DemiBold));
+    m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_result->setTextFormat(Qt::PlainText);
+    layout->addWidget(m_result);
+
+    auto* help = new QLabel(QStringLiteral("Return copies the result. Supports + - * / % ^ and ( )."));
+    QFont caption = help->font();
+    caption.setPointSizeF(caption.pointSizeF() * 0.85);
+    help->setFont(caption);
+    help->setForegroundRole(QPalette::PlaceholderText);
+    layout->addWidget(help);
+    layout->addStretch(1);
+
+    connect(m_input, &QLineEdit::textChanged, this, &CalculatorView::showResultOf);
+    connect(m_input, &QLineEdit::returnPressed, this, &CalculatorView::copyResult);
+    setFocusProxy(m_input);
+    showResultOf(QString());
+}
+
+QString CalculatorView::resultLine(const QString& input)
+{
+    if (input.isEmpty())
+        return QStringLiteral(" ");
+    const std::optional<double> value = Calculator::evaluate(input);
+    return value ? QStringLiteral("= ") + Calculator::format(*value) : QStringLiteral("…");
+}
+
+void CalculatorView::showResultOf(const QString& input)
+{
+    m_hasValue = Calculator::evaluate(input).has_value();
+    m_result->setText(resultLine(input));
+    m_result->setForegroundRole(m_hasValue ? QPalette::WindowText : QPalette::PlaceholderText);
+}
+
+void CalculatorView::copyResult()
+{
+    const std::optional<double> value = Calculator::evaluate(m_input->text());
+    if (!value)
+        return;
+    const QString text = Calculator::format(*value);
+    m_clipboardHistory.copy(text);
+    if (m_handoff.closePanel)
+        m_handoff.closePanel();
+    if (m_handoff.pasteOrToast)
+        m_handoff.pasteOrToast(QStringLiteral("Copied ") + text);
+}
+
+void CalculatorView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_input->setFocus();
+}
+
+}
