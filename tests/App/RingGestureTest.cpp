@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcessEnvironment>
 #include <QWidget>
@@ -28,16 +29,12 @@ protected:
     {
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run inside scripts/test-desktop";
         // Every slot runs a command that leaves its own file, so "nothing ran" can be seen.
-        RingPage page { QUuid::createUuid(), QStringLiteral("Test"), {} };
+        m_page = RingPage { QUuid::createUuid(), QStringLiteral("Test"), {} };
         for (std::size_t slot = 0; slot < RingPage::slotCount; ++slot) {
-            page.slices[slot] = Slice { QUuid::createUuid(), QStringLiteral("Slot %1").arg(slot), QStringLiteral("terminal"),
+            m_page.slices[slot] = Slice { QUuid::createUuid(), QStringLiteral("Slot %1").arg(slot), QStringLiteral("terminal"),
                 Actions::Shell { QStringLiteral("echo ran > '%1'").arg(ranFile(static_cast<int>(slot))) } };
         }
-        ASSERT_TRUE(QDir().mkpath(m_home.filePath(QStringLiteral("data/Quickhalo"))));
-        QFile config(m_home.filePath(QStringLiteral("data/Quickhalo/config.json")));
-        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
-        config.write(ConfigCodec::encode(QuickhaloConfig { { page } }));
-        config.close();
+        ASSERT_NO_FATAL_FAILURE(writeConfig());
 
         Preferences preferences(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf")));
         for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
@@ -61,6 +58,14 @@ protected:
                 }
             }
         }
+    }
+
+    void writeConfig()
+    {
+        ASSERT_TRUE(QDir().mkpath(m_home.filePath(QStringLiteral("data/Quickhalo"))));
+        QFile config(m_home.filePath(QStringLiteral("data/Quickhalo/config.json")));
+        ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(ConfigCodec::encode(QuickhaloConfig { { m_page } }));
     }
 
     QString ranFile(int slot) const { return m_home.filePath(QStringLiteral("ran-%1").arg(slot)); }
@@ -103,10 +108,11 @@ protected:
     }
 
     // The ring's window when it is on screen.
-    std::optional<WId> ringWindow() const
+    std::optional<WId> ringWindow() const { return visibleWindow(QStringLiteral("Quickhalo")); }
+    static std::optional<WId> visibleWindow(const QString& title)
     {
         const QString found = runTool(QStringLiteral("xdotool"),
-            { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QStringLiteral("^Quickhalo$") });
+            { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$') });
         bool ok = false;
         const WId id = found.section(QLatin1Char('\n'), 0, 0).toULongLong(&ok);
         return ok ? std::optional<WId>(id) : std::nullopt;
@@ -127,7 +133,58 @@ protected:
                               static_cast<int>(std::lround(-distance * std::cos(radians))));
     }
 
+    // Holds the trigger, flicks towards `slot` and lets go.
+    void chooseSlot(int slot)
+    {
+        keyDown(QStringLiteral("ctrl+alt+space"));
+        ASSERT_TRUE(waitForRing(true)) << m_log.constData();
+        movePointer(towardsSlot(slot));
+        QTest::qWait(100); // the ring polls the pointer 60 times a second
+        keyUp(QStringLiteral("ctrl+alt+space"));
+        ASSERT_TRUE(waitForRing(false));
+    }
+
+    // A text field in front, as the application the user works in.
+    void showPasteTarget(QLineEdit& field)
+    {
+        field.setWindowTitle(QStringLiteral("paste target"));
+        field.setGeometry(QRect(m_centre - QPoint(200, 30), QSize(400, 60)));
+        field.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&field));
+        field.activateWindow();
+        ASSERT_TRUE(waitUntil([&] {
+            return runTool(QStringLiteral("xdotool"), { QStringLiteral("getactivewindow") }).trimmed().toULongLong() == field.winId();
+        }));
+    }
+
+    // Opens the calculator from the ring over `field` and enters an expression in it.
+    void calculateOver(QLineEdit& field, const QString& expression)
+    {
+        m_page.slices[3] = Slice { QUuid::createUuid(), QStringLiteral("Calculator"), QStringLiteral("plus.forwardslash.minus"),
+            Actions::Builtin { BuiltinTool::calculator } };
+        ASSERT_NO_FATAL_FAILURE(writeConfig());
+        ASSERT_NO_FATAL_FAILURE(showPasteTarget(field));
+        ASSERT_NO_FATAL_FAILURE(start());
+        ASSERT_NO_FATAL_FAILURE(chooseSlot(3));
+        ASSERT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Calculator")).has_value(); })) << m_log.constData();
+        const WId panel = *visibleWindow(QStringLiteral("Calculator"));
+        ASSERT_TRUE(waitUntil([&] {
+            return runTool(QStringLiteral("xdotool"), { QStringLiteral("getactivewindow") }).trimmed().toULongLong() == panel;
+        })) << "the calculator has the keyboard";
+        xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), expression });
+        xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
+    }
+
+    static QString clipboardText()
+    {
+        QProcess xclip;
+        xclip.start(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o") });
+        xclip.waitForFinished(5000);
+        return QString::fromUtf8(xclip.readAllStandardOutput());
+    }
+
     TemporaryFolder m_home;
+    RingPage m_page;
     QProcess m_process;
     QProcess m_second;
     QByteArray m_log;
@@ -246,4 +303,27 @@ TEST_F(RingGesture, OpenRingOptionOpensThePinnedRingAboutASecondAfterStart)
     EXPECT_TRUE(waitForRing(true, 4000)) << m_log.constData();
     QTest::qWait(500);
     EXPECT_TRUE(ringWindow().has_value()) << "pinned";
+}
+
+TEST_F(RingGesture, CalculatorResultIsPastedIntoTheWindowTheRingWasOpenedOver)
+{
+    QLineEdit field;
+    ASSERT_NO_FATAL_FAILURE(calculateOver(field, QStringLiteral("(12 + 8) * 3 / 4")));
+    EXPECT_TRUE(waitUntil([&] { return field.text() == QStringLiteral("15"); }))
+        << "field holds: " << field.text().toStdString() << "\n" << m_log.constData();
+    EXPECT_FALSE(visibleWindow(QStringLiteral("Calculator")).has_value()) << "the panel closed";
+    EXPECT_TRUE(ranSlots().isEmpty());
+}
+
+TEST_F(RingGesture, WithAutoPasteOffTheCalculatorOnlyConfirmsTheCopy)
+{
+    Preferences(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf"))).setFlag(PreferenceKey::autoPaste, false);
+    QLineEdit field;
+    ASSERT_NO_FATAL_FAILURE(calculateOver(field, QStringLiteral("2^10 - 24")));
+    EXPECT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Quickhalo toast")).has_value(); }, 3000))
+        << "the copy toast";
+    EXPECT_FALSE(visibleWindow(QStringLiteral("Calculator")).has_value());
+    EXPECT_EQ(clipboardText(), QStringLiteral("1000"));
+    QTest::qWait(500);
+    EXPECT_TRUE(field.text().isEmpty()) << field.text().toStdString();
 }
