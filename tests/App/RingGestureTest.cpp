@@ -157,21 +157,37 @@ protected:
         }));
     }
 
+    // Puts a tool in slot 3; quickhalo must not be running yet.
+    void useToolInSlot3(BuiltinTool tool)
+    {
+        m_page.slices[3] = Slice { QUuid::createUuid(), BuiltinTools::title(tool), BuiltinTools::symbol(tool), Actions::Builtin { tool } };
+        ASSERT_NO_FATAL_FAILURE(writeConfig());
+    }
+
+    // Opens the tool in slot 3 from the ring and waits until its panel has the keyboard.
+    void openToolPanel(const QString& title)
+    {
+        ASSERT_NO_FATAL_FAILURE(chooseSlot(3));
+        ASSERT_TRUE(waitUntil([&] { return visibleWindow(title).has_value(); })) << m_log.constData();
+        const WId panel = *visibleWindow(title);
+        ASSERT_TRUE(waitUntil([&] {
+            return runTool(QStringLiteral("xdotool"), { QStringLiteral("getactivewindow") }).trimmed().toULongLong() == panel;
+        })) << "the panel has the keyboard";
+    }
+
+    static void type(const QString& text)
+    {
+        xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text });
+    }
+
     // Opens the calculator from the ring over `field` and enters an expression in it.
     void calculateOver(QLineEdit& field, const QString& expression)
     {
-        m_page.slices[3] = Slice { QUuid::createUuid(), QStringLiteral("Calculator"), QStringLiteral("plus.forwardslash.minus"),
-            Actions::Builtin { BuiltinTool::calculator } };
-        ASSERT_NO_FATAL_FAILURE(writeConfig());
+        ASSERT_NO_FATAL_FAILURE(useToolInSlot3(BuiltinTool::calculator));
         ASSERT_NO_FATAL_FAILURE(showPasteTarget(field));
         ASSERT_NO_FATAL_FAILURE(start());
-        ASSERT_NO_FATAL_FAILURE(chooseSlot(3));
-        ASSERT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Calculator")).has_value(); })) << m_log.constData();
-        const WId panel = *visibleWindow(QStringLiteral("Calculator"));
-        ASSERT_TRUE(waitUntil([&] {
-            return runTool(QStringLiteral("xdotool"), { QStringLiteral("getactivewindow") }).trimmed().toULongLong() == panel;
-        })) << "the calculator has the keyboard";
-        xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), expression });
+        ASSERT_NO_FATAL_FAILURE(openToolPanel(QStringLiteral("Calculator")));
+        type(expression);
         xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
     }
 
@@ -326,4 +342,29 @@ TEST_F(RingGesture, WithAutoPasteOffTheCalculatorOnlyConfirmsTheCopy)
     EXPECT_EQ(clipboardText(), QStringLiteral("1000"));
     QTest::qWait(500);
     EXPECT_TRUE(field.text().isEmpty()) << field.text().toStdString();
+}
+
+TEST_F(RingGesture, AnEarlierCopyFromTheClipboardHistoryIsPastedBack)
+{
+    ASSERT_NO_FATAL_FAILURE(useToolInSlot3(BuiltinTool::clipboard));
+    QLineEdit field;
+    ASSERT_NO_FATAL_FAILURE(showPasteTarget(field));
+    ASSERT_NO_FATAL_FAILURE(start());
+    for (const QString& text : { QStringLiteral("first copy"), QStringLiteral("second copy"), QStringLiteral("third copy") }) {
+        QProcess xclip;
+        xclip.setStandardOutputFile(QProcess::nullDevice());
+        xclip.setStandardErrorFile(QProcess::nullDevice());
+        xclip.start(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i") });
+        xclip.write(text.toUtf8());
+        xclip.closeWriteChannel();
+        ASSERT_TRUE(xclip.waitForFinished(5000));
+        QTest::qWait(700); // one poll of the history
+    }
+    ASSERT_NO_FATAL_FAILURE(openToolPanel(QStringLiteral("Clipboard")));
+    // Newest first: "third", "second", "first"; the search ignores case, and two Downs reach the oldest.
+    type(QStringLiteral("COPY"));
+    xdotool({ QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down"), QStringLiteral("Return") });
+    EXPECT_TRUE(waitUntil([&] { return field.text() == QStringLiteral("first copy"); }))
+        << "field holds: " << field.text().toStdString() << "\n" << m_log.constData();
+    EXPECT_FALSE(visibleWindow(QStringLiteral("Clipboard")).has_value()) << "the panel closed";
 }
