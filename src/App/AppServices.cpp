@@ -11,7 +11,7 @@
 #include "Platform/DBus/DBusNotificationCenter.h"
 #include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
-#include "Platform/Qt/QtClipboard.h"
+#include "Platform/X11/X11Clipboard.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11ClickWatcher.h"
@@ -71,7 +71,7 @@ struct AppServices::Parts {
     PulseSoundOutput alarmOutput;
     GlassSound alarmSound { alarmOutput, clock };
     PulseAudioOutputDevice audioOutput;
-    QtClipboard clipboard;
+    X11Clipboard clipboard;
     UnavailableNowPlaying nowPlaying;
     UnavailableBadgeSources badges;
     // Made with the ring controller, on first use.

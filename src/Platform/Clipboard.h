@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace Quickhalo {
@@ -17,12 +19,13 @@ public:
     // Replaces whatever the clipboard held with plain text.
     virtual void setText(const QString& text) = 0;
 
-    // What the clipboard holds now. Reading asks the owning application, so it is done only after
-    // the count has moved.
-    virtual QStringList formats() const = 0;
-    virtual QByteArray data(const QString& format) const = 0;
+    // Reading asks the application that owns the clipboard, which may be slow or hung, so the
+    // answers come later, on the main thread, and never once `context` is gone. A read that
+    // fails or takes too long answers empty.
+    virtual void readFormats(QObject* context, std::function<void(QStringList)> done) = 0;
+    virtual void readData(const QString& format, QObject* context, std::function<void(QByteArray)> done) = 0;
     // Plain text, when the clipboard offers any.
-    virtual std::optional<QString> text() const = 0;
+    virtual void readText(QObject* context, std::function<void(std::optional<QString>)> done) = 0;
 };
 
 }

@@ -68,24 +68,39 @@ void ClipboardStore::start()
     m_timer = m_clock.startRepeating(pollInterval, [this] { poll(); });
 }
 
-bool ClipboardStore::isMarkedSecret(const QStringList& types) const
-{
-    return types.contains(passwordManagerHint) && m_clipboard.data(passwordManagerHint).trimmed() == "secret";
-}
-
 void ClipboardStore::poll()
 {
     const quint64 count = m_clipboard.changeCount();
     if (count == m_lastChangeCount)
         return;
     m_lastChangeCount = count;
-    const QStringList types = m_clipboard.formats();
-    if (!shouldCapture(types) || isMarkedSecret(types))
-        return;
-    const std::optional<QString> text = m_clipboard.text();
-    if (!text || text->trimmed().isEmpty())
-        return;
-    record(*text);
+    m_clipboard.readFormats(this, [this, count](const QStringList& types) {
+        if (!isCurrent(count) || !shouldCapture(types))
+            return;
+        if (!types.contains(passwordManagerHint)) {
+            readTextOf(count);
+            return;
+        }
+        m_clipboard.readData(passwordManagerHint, this, [this, count](const QByteArray& hint) {
+            if (hint.trimmed() != "secret")
+                readTextOf(count);
+        });
+    });
+}
+
+bool ClipboardStore::isCurrent(quint64 count) const
+{
+    // A later copy, ours or another's, makes an answer about this one stale.
+    return count == m_lastChangeCount && count == m_clipboard.changeCount();
+}
+
+void ClipboardStore::readTextOf(quint64 count)
+{
+    m_clipboard.readText(this, [this, count](const std::optional<QString>& text) {
+        if (!isCurrent(count) || !text || text->trimmed().isEmpty())
+            return;
+        record(*text);
+    });
 }
 
 void ClipboardStore::record(const QString& text)

@@ -42,6 +42,7 @@ public:
 
     // Starts polling; what the clipboard already holds is not taken. A second call does nothing.
     void start();
+    // Reads the clipboard only when its count moved; the text is recorded when the owner answers.
     void poll();
     void record(const QString& text);
     // Empties the history; the time of the last capture stays.
@@ -62,7 +63,8 @@ Q_SIGNALS:
     void itemsChanged();
 
 private:
-    bool isMarkedSecret(const QStringList& types) const;
+    bool isCurrent(quint64 count) const;
+    void readTextOf(quint64 count);
 
     ClipboardAccess& m_clipboard;
     Clock& m_clock;

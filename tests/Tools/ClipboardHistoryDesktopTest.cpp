@@ -1,12 +1,15 @@
 // The clipboard history on the real X server, fed by other clients.
 #include "Tools/ClipboardStore.h"
 
-#include "Platform/Qt/QtClipboard.h"
+#include "Platform/X11/X11Clipboard.h"
 #include "Platform/Qt/QtClock.h"
 #include "Ring/DesktopTestSupport.h"
 #include "support/TemporaryFolder.h"
 
+#include <QElapsedTimer>
 #include <QImage>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -67,7 +70,7 @@ protected:
     }
 
     int captures = 0;
-    QtClipboard clipboard;
+    X11Clipboard clipboard;
     QtClock clock;
     ClipboardStore store { clipboard, clock, [this] {
                               ++captures;
@@ -97,13 +100,30 @@ TEST_F(ClipboardHistoryDesktop, RecordsCopiesOfOtherClientsOnceNewestFirst)
     EXPECT_EQ(store.items().first(), QStringLiteral("  grüße, 😀\n")) << "recorded as copied, untrimmed";
 }
 
+TEST_F(ClipboardHistoryDesktop, ALargeCopyArrivesWholeInChunks)
+{
+    // More than one X request carries (16 MiB here), so the owner sends it in chunks.
+    QString large;
+    for (int line = 0; large.size() < 20 * 1024 * 1024; ++line)
+        large += QStringLiteral("line %1: ünïcödé text that goes on and on\n").arg(line);
+    Testing::TemporaryFolder folder;
+    const QString file = folder.write(QStringLiteral("large.txt"), large.toUtf8());
+    store.start();
+    copyWithFormats({ QStringLiteral("--text-file"), file });
+    ASSERT_TRUE(waitUntil([&] { return !store.items().isEmpty(); }, 15000));
+    EXPECT_EQ(store.items().first().size(), large.size());
+    EXPECT_TRUE(store.items().first() == large);
+}
+
 TEST_F(ClipboardHistoryDesktop, KeepsTheNewestFiftyOf51Copies)
 {
     store.start();
     for (int i = 1; i <= 51; ++i) {
-        copyText(QStringLiteral("copy %1").arg(i));
+        const QString text = QStringLiteral("copy %1").arg(i);
+        copyText(text);
         // Waiting for each poll would take half a minute; the poll reads the real clipboard all the same.
         store.poll();
+        ASSERT_TRUE(waitUntil([&] { return !store.items().isEmpty() && store.items().first() == text; })) << i;
     }
     ASSERT_EQ(store.items().size(), ClipboardStore::capacity);
     EXPECT_EQ(store.items().first(), QStringLiteral("copy 51"));
@@ -161,4 +181,26 @@ TEST_F(ClipboardHistoryDesktop, OwnCopyReachesOtherClientsAndIsRecordedOnce)
     letThePollerRun();
     EXPECT_EQ(store.items(), (QStringList { QStringLiteral("15"), QStringLiteral("earlier") }));
     EXPECT_EQ(captures, capturesBefore + 1) << "the poller took the copy a second time";
+}
+
+TEST_F(ClipboardHistoryDesktop, AHungOwnerNeitherFreezesTheAppNorStopsTheHistory)
+{
+    store.start();
+    copyWithFormats({ QStringLiteral("--text"), QStringLiteral("from a hung application") });
+    ASSERT_FALSE(HasFatalFailure());
+    const qint64 owner = owners.last()->processId();
+    ASSERT_EQ(::kill(static_cast<pid_t>(owner), SIGSTOP), 0);
+
+    // Qt alone waits five seconds per request on such an owner, with the interface frozen.
+    QElapsedTimer polling;
+    polling.start();
+    store.poll();
+    EXPECT_LT(polling.elapsed(), 1000);
+
+    QTest::qWait(500);
+    EXPECT_TRUE(store.items().isEmpty());
+    copyText(QStringLiteral("from a live one"));
+    EXPECT_TRUE(waitUntil([&] { return store.items() == QStringList { QStringLiteral("from a live one") }; }, 10000))
+        << "the history carries on once the stuck read has timed out";
+    ::kill(static_cast<pid_t>(owner), SIGCONT);
 }

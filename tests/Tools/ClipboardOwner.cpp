@@ -1,7 +1,8 @@
 // Takes the CLIPBOARD selection with the formats given on the command line and serves it until
 // killed: another application copying something, as the clipboard history sees it.
-//   clipboard_owner [--text TEXT] [FORMAT VALUE]...
+//   clipboard_owner [--text TEXT | --text-file PATH] [FORMAT VALUE]...
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMimeData>
 
@@ -14,6 +15,12 @@ int main(int argc, char** argv)
     auto* offered = new QMimeData;
     if (arguments.size() >= 2 && arguments.first() == QLatin1String("--text")) {
         offered->setText(arguments.at(1));
+        arguments = arguments.mid(2);
+    } else if (arguments.size() >= 2 && arguments.first() == QLatin1String("--text-file")) {
+        QFile file(arguments.at(1));
+        if (!file.open(QIODevice::ReadOnly))
+            return 2;
+        offered->setText(QString::fromUtf8(file.readAll()));
         arguments = arguments.mid(2);
     }
     for (qsizetype i = 0; i + 1 < arguments.size(); i += 2)

@@ -64,6 +64,31 @@ TEST_F(ClipboardStoreTest, ReadsTheClipboardOnlyAfterItChanged)
     EXPECT_EQ(store.items(), QStringList { QStringLiteral("kept") });
 }
 
+TEST_F(ClipboardStoreTest, AnAnswerOvertakenByALaterCopyIsDropped)
+{
+    clipboard.holdAnswers = true;
+    store.start();
+
+    // Another application copies twice while the first owner is slow to answer.
+    clipboard.copyText(QStringLiteral("first"));
+    tick();
+    clipboard.copyText(QStringLiteral("second"));
+    clipboard.answerReads();
+    EXPECT_TRUE(store.items().isEmpty()) << "the answer belongs to a copy that is gone";
+    tick();
+    clipboard.answerReads();
+    EXPECT_EQ(store.items(), QStringList { QStringLiteral("second") });
+
+    // A tool copies while a read of another application's copy is still out.
+    clipboard.copyText(QStringLiteral("third"));
+    tick();
+    store.copy(QStringLiteral("15"));
+    clipboard.answerReads();
+    clock.advance(2);
+    clipboard.answerReads();
+    EXPECT_EQ(store.items(), (QStringList { QStringLiteral("15"), QStringLiteral("second") }));
+}
+
 TEST_F(ClipboardStoreTest, SameTextAgainMovesToTheFrontOnce)
 {
     for (const char* text : { "a", "b", "a" })
