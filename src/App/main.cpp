@@ -15,6 +15,7 @@
 #include "Ring/RingController.h"
 #include "Ring/RingFontWarmUp.h"
 #include "Settings/SettingsWindow.h"
+#include "Tools/Calculator.h"
 #include "Tools/ClipboardStore.h"
 
 #include <csignal>
@@ -45,10 +46,49 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.addOption({ QStringLiteral("check-config"),
         QStringLiteral("Check a configuration file (default: the user's config.json), print it as it would be used "
                        "and report dropped slots. Exit 0: usable, 1: rejected, 2: unreadable.") });
+    parser.addOption({ QStringLiteral("calc"),
+        QStringLiteral("Print the value of an arithmetic expression (+ - * / % ^ and brackets) and exit; the rest of "
+                       "the command line is the expression. Exit 0: a value, 1: none, 2: no expression."),
+        QStringLiteral("expression") });
     parser.addOption({ QStringLiteral("open-ring"),
         QStringLiteral("Open the ring pinned at the pointer: one second after start, or at once in the Quickhalo "
                        "that is already running. Bind it to a desktop shortcut where the global shortcut cannot work.") });
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to check."), QStringLiteral("[FILE]"));
+}
+
+// The first `--calc` or `--calc=...` argument, or argc when there is none.
+int calcArgument(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--calc") == 0 || std::strncmp(argv[i], "--calc=", 7) == 0)
+            return i;
+    }
+    return argc;
+}
+
+// Everything after --calc is the expression, joined by spaces, so that `--calc 2 + 3` needs no
+// quotes and `--calc -2^2` is not taken for an option. It runs before any application object
+// exists, so it needs no display.
+int runCalculator(int argc, char** argv, int calc)
+{
+    QStringList words;
+    if (std::strncmp(argv[calc], "--calc=", 7) == 0)
+        words.append(QString::fromLocal8Bit(argv[calc] + 7));
+    for (int i = calc + 1; i < argc; ++i)
+        words.append(QString::fromLocal8Bit(argv[i]));
+    QTextStream err(stderr);
+    if (words.isEmpty()) {
+        err << "usage: quickhalo --calc EXPRESSION" << Qt::endl;
+        return 2;
+    }
+    const Calculator::Outcome outcome = Calculator::evaluateExplained(words.join(QLatin1Char(' ')));
+    if (!outcome.value) {
+        err << "quickhalo: no result: " << Calculator::describe(outcome.failure) << Qt::endl;
+        return 1;
+    }
+    QTextStream out(stdout);
+    out << Calculator::format(*outcome.value) << '\n';
+    return 0;
 }
 
 bool wantsCommandLineTool(int argc, char** argv)
@@ -165,6 +205,8 @@ int runTrayApplication(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (const int calc = calcArgument(argc, argv); calc < argc)
+        return runCalculator(argc, argv, calc);
     if (wantsCommandLineTool(argc, argv))
         return runCommandLineTool(argc, argv);
     return runTrayApplication(argc, argv);
