@@ -1,0 +1,46 @@
+// What one keystroke costs in the calculator and the clipboard history's search: both redo their
+// work from scratch on every change of the line.
+#include "Tools/Calculator.h"
+#include "Tools/ClipboardListing.h"
+#include "Tools/ClipboardStore.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace Quickhalo;
+
+namespace {
+
+void calculatorLine(benchmark::State& state, const QString& line)
+{
+    for (auto _ : state) {
+        // The view evaluates twice per change: for the text and for its colour.
+        benchmark::DoNotOptimize(Calculator::evaluate(line));
+        const std::optional<double> value = Calculator::evaluate(line);
+        benchmark::DoNotOptimize(value ? Calculator::format(*value) : QString());
+    }
+}
+BENCHMARK_CAPTURE(calculatorLine, typical, QStringLiteral("(12 + 8) * 3 / 4"));
+BENCHMARK_CAPTURE(calculatorLine, long_line,
+    QStringLiteral("((1.5 + 2.25) * 3 - 4 / 5) ^ 2 % 7 + (8 - 9 * (10 + 11)) / 12.125 - -13 ^ 0.5 * 14 + 15 % 4 + "
+                   "(16 + 17 * 18 - 19 / 20) * (21 - 22) + 23.75 ^ 1.5 - 24 + 25 * (26 - 27 + (28 * 29)) / 30"));
+BENCHMARK_CAPTURE(calculatorLine, deepest_nesting,
+    QString(Calculator::maximumNesting - 1, QLatin1Char('(')) + QStringLiteral("1")
+        + QString(Calculator::maximumNesting - 1, QLatin1Char(')')));
+
+// A full history of long texts searched for a word that is in none of them: every entry is scanned.
+void clipboardSearch(benchmark::State& state)
+{
+    QStringList items;
+    for (int i = 0; i < ClipboardStore::capacity; ++i)
+        items << QStringLiteral("Entry %1: ").arg(i) + QString(static_cast<qsizetype>(state.range(0)), QLatin1Char('x'));
+    const QString query = QStringLiteral("Quickhalo");
+    for (auto _ : state) {
+        const QStringList hits = ClipboardListing::filtered(items, query);
+        benchmark::DoNotOptimize(hits.size());
+    }
+}
+BENCHMARK(clipboardSearch)->Arg(100)->Arg(10 * 1000)->Arg(1000 * 1000);
+
+}
+
+BENCHMARK_MAIN();
