@@ -1,0 +1,75 @@
+#include "Tools/ToolViews.h"
+
+#include "Platform/Fake/FakeClipboard.h"
+#include "Platform/Fake/FakeClock.h"
+#include "Tools/CalculatorView.h"
+#include "Tools/ClipboardStore.h"
+#include "Tools/ClipboardView.h"
+#include "Tools/ToolPanel.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace Quickhalo;
+
+namespace {
+
+class ToolViewsTest : public ::testing::Test {
+protected:
+    void TearDown() override { ToolPanel::destroyAll(); }
+
+    FakeClipboard clipboard;
+    FakeClock clock;
+    ClipboardStore history { clipboard, clock };
+    QStringList pasted;
+    ToolViews::Services services { history, [this](const QString& toast) { pasted << toast; } };
+};
+
+}
+
+TEST_F(ToolViewsTest, CalculatorAndClipboardOpenInTheirOwnPanels)
+{
+    struct Case {
+        BuiltinTool tool;
+        const char* id;
+        const char* title;
+        QSize size;
+    };
+    const Case cases[] = {
+        { BuiltinTool::calculator, "calculator", "Calculator", { 340, 170 } },
+        { BuiltinTool::clipboard, "clipboard", "Clipboard", { 360, 420 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        ASSERT_TRUE(ToolViews::open(c.tool, services));
+        const ToolPanel* panel = ToolPanel::panel(QString::fromLatin1(c.id));
+        ASSERT_NE(panel, nullptr);
+        EXPECT_EQ(panel->windowTitle(), QString::fromLatin1(c.title));
+        EXPECT_EQ(panel->size(), c.size);
+        EXPECT_TRUE(panel->isVisible());
+    }
+    EXPECT_NE(qobject_cast<CalculatorView*>(ToolPanel::panel(QStringLiteral("calculator"))->content()), nullptr);
+    EXPECT_NE(qobject_cast<ClipboardView*>(ToolPanel::panel(QStringLiteral("clipboard"))->content()), nullptr);
+}
+
+TEST_F(ToolViewsTest, ACalculatedResultClosesItsPanelAndIsHandedOn)
+{
+    ASSERT_TRUE(ToolViews::open(BuiltinTool::calculator, services));
+    ToolPanel* panel = ToolPanel::panel(QStringLiteral("calculator"));
+    ASSERT_NE(panel, nullptr);
+    auto* view = qobject_cast<CalculatorView*>(panel->content());
+    ASSERT_NE(view, nullptr);
+    view->input()->setText(QStringLiteral("6*7"));
+    QTest::keyClick(view->input(), Qt::Key_Return);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(pasted, QStringList { QStringLiteral("Copied 42") });
+    EXPECT_EQ(history.items(), QStringList { QStringLiteral("42") });
+}
+
+TEST_F(ToolViewsTest, ToolsWithoutAViewAreLeftToTheCaller)
+{
+    for (const BuiltinTool tool : { BuiltinTool::notes, BuiltinTool::todo, BuiltinTool::units, BuiltinTool::timer })
+        EXPECT_FALSE(ToolViews::open(tool, services)) << BuiltinTools::rawValue(tool).toStdString();
+}
