@@ -265,7 +265,7 @@ QString ActionRunner::hexColour(double red, double green, double blue)
 void ActionRunner::pickColour()
 {
     ScreenCapture* capture = m_services.capture;
-    if (!capture || !m_services.clipboard) {
+    if (!capture || !m_services.copyText) {
         notAvailable(QStringLiteral("picking colours"));
         return;
     }
@@ -274,9 +274,7 @@ void ActionRunner::pickColour()
         if (!alive || !colour)
             return;
         const QString text = hexColour((*colour)[0], (*colour)[1], (*colour)[2]);
-        m_services.clipboard->setText(text);
-        if (m_services.recordCopied)
-            m_services.recordCopied(text);
+        m_services.copyText(text);
         const QString copied = QStringLiteral("Copied ") + text;
         if (m_services.pasteOrToast)
             m_services.pasteOrToast(copied);

@@ -37,8 +37,8 @@ public:
         std::function<QString(const QString&)> findProgram = {};
         ScreenCapture* capture = nullptr;
         ClipboardAccess* clipboard = nullptr;
-        // A text the runner copied: for the clipboard history, which must not take it twice.
-        std::function<void(const QString&)> recordCopied = {};
+        // Puts a text on the clipboard for the user; the clipboard history takes it once.
+        std::function<void(const QString&)> copyText = {};
         // Pastes what was just copied, or confirms the copy with this text.
         std::function<void(const QString&)> pasteOrToast = {};
     };

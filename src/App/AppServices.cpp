@@ -148,7 +148,7 @@ AppServices::AppServices()
                                                   } });
                 },
             .clipboard = &parts.clipboard,
-            .recordCopied = [](const QString& text) { ClipboardStore::shared().recordCopied(text); },
+            .copyText = [](const QString& text) { ClipboardStore::shared().copy(text); },
             .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
         return controller;
     });

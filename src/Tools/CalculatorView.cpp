@@ -57,18 +57,28 @@ CalculatorView::CalculatorView(ClipboardStore& clipboardHistory, ToolViewHandoff
     showResultOf(QString());
 }
 
-QString CalculatorView::resultLine(const QString& input)
+namespace {
+
+QString lineFor(const QString& input, const std::optional<double>& value)
 {
     if (input.isEmpty())
         return QStringLiteral(" ");
-    const std::optional<double> value = Calculator::evaluate(input);
     return value ? QStringLiteral("= ") + Calculator::format(*value) : QStringLiteral("…");
+}
+
+}
+
+QString CalculatorView::resultLine(const QString& input)
+{
+    return lineFor(input, Calculator::evaluate(input));
 }
 
 void CalculatorView::showResultOf(const QString& input)
 {
-    m_hasValue = Calculator::evaluate(input).has_value();
-    m_result->setText(resultLine(input));
+    // One evaluation serves both the text and its colour.
+    const std::optional<double> value = Calculator::evaluate(input);
+    m_hasValue = value.has_value();
+    m_result->setText(lineFor(input, value));
     m_result->setForegroundRole(m_hasValue ? QPalette::WindowText : QPalette::PlaceholderText);
 }
 

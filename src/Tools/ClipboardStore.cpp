@@ -121,16 +121,11 @@ void ClipboardStore::clear()
     Q_EMIT itemsChanged();
 }
 
-void ClipboardStore::recordCopied(const QString& text)
-{
-    m_lastChangeCount = m_clipboard.changeCount();
-    record(text);
-}
-
 void ClipboardStore::copy(const QString& text)
 {
     m_clipboard.setText(text);
-    recordCopied(text);
+    m_lastChangeCount = m_clipboard.changeCount();
+    record(text);
 }
 
 }

@@ -17,8 +17,8 @@ class Clock;
 class RepeatingTimer;
 
 // The last distinct texts copied anywhere on the desktop, newest first, kept in memory only.
-// The clipboard is polled by its change count; tools that copy for the user go through
-// `copy` (or `recordCopied` after writing themselves) so the poller does not take their text twice.
+// The clipboard is polled by its change count; tools that copy for the user go through `copy`
+// so the poller does not take their text twice.
 class ClipboardStore final : public QObject {
     Q_OBJECT
 
@@ -48,8 +48,6 @@ public:
     // Empties the history; the time of the last capture stays.
     void clear();
 
-    // For a tool that has just put `text` on the clipboard itself.
-    void recordCopied(const QString& text);
     // Puts `text` on the clipboard as plain text and records it once.
     void copy(const QString& text);
 

@@ -65,7 +65,11 @@ protected:
             .findProgram = [this](const QString& name) { return programs.value(name); },
             .capture = &capture,
             .clipboard = &clipboard,
-            .recordCopied = [this](const QString& text) { recorded << text; },
+            .copyText =
+                [this](const QString& text) {
+                    clipboard.setText(text);
+                    recorded << text;
+                },
             .pasteOrToast = [this](const QString& copiedToast) { pastes << copiedToast; } });
     }
 

@@ -191,14 +191,6 @@ protected:
         xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
     }
 
-    static QString clipboardText()
-    {
-        QProcess xclip;
-        xclip.start(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o") });
-        xclip.waitForFinished(5000);
-        return QString::fromUtf8(xclip.readAllStandardOutput());
-    }
-
     TemporaryFolder m_home;
     RingPage m_page;
     QProcess m_process;
@@ -339,7 +331,7 @@ TEST_F(RingGesture, WithAutoPasteOffTheCalculatorOnlyConfirmsTheCopy)
     EXPECT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Quickhalo toast")).has_value(); }, 3000))
         << "the copy toast";
     EXPECT_FALSE(visibleWindow(QStringLiteral("Calculator")).has_value());
-    EXPECT_EQ(clipboardText(), QStringLiteral("1000"));
+    EXPECT_EQ(xclipPaste(), QStringLiteral("1000"));
     QTest::qWait(500);
     EXPECT_TRUE(field.text().isEmpty()) << field.text().toStdString();
 }
@@ -351,13 +343,7 @@ TEST_F(RingGesture, AnEarlierCopyFromTheClipboardHistoryIsPastedBack)
     ASSERT_NO_FATAL_FAILURE(showPasteTarget(field));
     ASSERT_NO_FATAL_FAILURE(start());
     for (const QString& text : { QStringLiteral("first copy"), QStringLiteral("second copy"), QStringLiteral("third copy") }) {
-        QProcess xclip;
-        xclip.setStandardOutputFile(QProcess::nullDevice());
-        xclip.setStandardErrorFile(QProcess::nullDevice());
-        xclip.start(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i") });
-        xclip.write(text.toUtf8());
-        xclip.closeWriteChannel();
-        ASSERT_TRUE(xclip.waitForFinished(5000));
+        ASSERT_NO_FATAL_FAILURE(xclipCopy({ QStringLiteral("-i") }, text.toUtf8()));
         QTest::qWait(700); // one poll of the history
     }
     ASSERT_NO_FATAL_FAILURE(openToolPanel(QStringLiteral("Clipboard")));

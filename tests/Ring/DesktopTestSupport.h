@@ -51,6 +51,30 @@ inline QString runTool(const QString& program, const QStringList& arguments)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// Another client copying to the CLIPBOARD selection: xclip stays behind to serve it, so it must
+// not hold this process's pipes.
+inline void xclipCopy(const QStringList& arguments, const QByteArray& input = {})
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QStringLiteral("xclip"), QStringList { QStringLiteral("-selection"), QStringLiteral("clipboard") } + arguments);
+    ASSERT_TRUE(process.waitForStarted());
+    process.write(input);
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(10000));
+}
+
+// What another client reads from the CLIPBOARD selection. The event loop keeps running, in case
+// this process is the one serving it.
+inline QString xclipPaste()
+{
+    QProcess process;
+    process.start(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o") });
+    EXPECT_TRUE(waitUntil([&] { return process.state() == QProcess::NotRunning; }, 10000));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 inline void xdotool(const QStringList& arguments)
 {
     runTool(QStringLiteral("xdotool"), arguments);

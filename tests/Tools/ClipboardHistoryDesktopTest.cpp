@@ -33,15 +33,7 @@ protected:
     void xclip(const QStringList& arguments, const QByteArray& input = {})
     {
         const quint64 before = clipboard.changeCount();
-        QProcess process;
-        // xclip stays behind to serve the selection; it must not hold our pipes.
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.start(QStringLiteral("xclip"), QStringList { QStringLiteral("-selection"), QStringLiteral("clipboard") } + arguments);
-        ASSERT_TRUE(process.waitForStarted());
-        process.write(input);
-        process.closeWriteChannel();
-        ASSERT_TRUE(process.waitForFinished(10000));
+        ASSERT_NO_FATAL_FAILURE(Testing::xclipCopy(arguments, input));
         ASSERT_TRUE(waitUntil([&] { return clipboard.changeCount() != before; })) << "the copy was not noticed";
     }
     void copyText(const QString& text) { xclip({ QStringLiteral("-i") }, text.toUtf8()); }
@@ -59,15 +51,6 @@ protected:
 
     // Long enough for the poller to have looked at least twice.
     static void letThePollerRun() { QTest::qWait(1200); }
-
-    // This process serves the selection, so its event loop must keep running while xclip reads.
-    static QString readBackWithXclip()
-    {
-        QProcess process;
-        process.start(QStringLiteral("xclip"), { QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o") });
-        EXPECT_TRUE(waitUntil([&] { return process.state() == QProcess::NotRunning; }, 10000));
-        return QString::fromUtf8(process.readAllStandardOutput());
-    }
 
     int captures = 0;
     X11Clipboard clipboard;
@@ -177,7 +160,7 @@ TEST_F(ClipboardHistoryDesktop, OwnCopyReachesOtherClientsAndIsRecordedOnce)
 
     const int capturesBefore = captures;
     store.copy(QStringLiteral("15"));
-    EXPECT_EQ(readBackWithXclip(), QStringLiteral("15"));
+    EXPECT_EQ(Testing::xclipPaste(), QStringLiteral("15"));
     letThePollerRun();
     EXPECT_EQ(store.items(), (QStringList { QStringLiteral("15"), QStringLiteral("earlier") }));
     EXPECT_EQ(captures, capturesBefore + 1) << "the poller took the copy a second time";

@@ -17,11 +17,14 @@ X11Clipboard::X11Clipboard(QObject* parent)
     m_workerContext = new QObject;
     m_workerContext->moveToThread(&m_worker);
     connect(&m_worker, &QThread::finished, m_workerContext, &QObject::deleteLater);
-    m_worker.start(QThread::LowPriority);
 }
 
 X11Clipboard::~X11Clipboard()
 {
+    if (!m_worker.isRunning()) {
+        delete m_workerContext; // never moved on: no read was ever asked for
+        return;
+    }
     // A read stuck on a hung owner ends at its time-out; the answer then finds no receiver.
     m_worker.quit();
     m_worker.wait();
@@ -39,6 +42,9 @@ template<typename Answer>
 void X11Clipboard::onWorker(
     QObject* context, std::function<Answer(X11SelectionReader&)> read, std::function<void(Answer)> done)
 {
+    // Started with the first read, so that launch does not pay for it.
+    if (!m_worker.isRunning())
+        m_worker.start(QThread::LowPriority);
     QMetaObject::invokeMethod(m_workerContext,
         [this, guard = QPointer<QObject>(context), read = std::move(read), done = std::move(done)]() mutable {
             if (!m_reader)

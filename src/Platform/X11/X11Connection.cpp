@@ -16,6 +16,25 @@ xcb_connection_t* qt()
     return x11 ? x11->connection() : nullptr;
 }
 
+xcb_connection_t* connectOwn(xcb_window_t* root)
+{
+    int screenNumber = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(connection)) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
+        xcb_screen_next(&screens);
+    if (screens.rem == 0) {
+        xcb_disconnect(connection);
+        return nullptr;
+    }
+    *root = screens.data->root;
+    return connection;
+}
+
 xcb_atom_t internAtom(xcb_connection_t* connection, const char* name, bool onlyIfExists)
 {
     XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection,

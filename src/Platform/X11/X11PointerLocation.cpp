@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include "Platform/ScreenCoordinates.h"
+#include "Platform/X11/X11Connection.h"
 #include "Platform/X11/XcbReply.h"
 
 namespace Quickhalo {
@@ -12,18 +13,7 @@ X11PointerLocation::X11PointerLocation()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    int screenNumber = 0;
-    m_connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(m_connection)) {
-        xcb_disconnect(m_connection);
-        m_connection = nullptr;
-        return;
-    }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
-        xcb_screen_next(&screens);
-    if (screens.rem > 0)
-        m_root = screens.data->root;
+    m_connection = X11Connection::connectOwn(&m_root);
 }
 
 X11PointerLocation::~X11PointerLocation()

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "Platform/X11/X11Connection.h"
 #include "Platform/X11/XcbReply.h"
 
 namespace Quickhalo {
@@ -24,24 +25,14 @@ constexpr std::uint8_t eventType(const xcb_generic_event_t* event)
 X11SelectionReader::X11SelectionReader(std::chrono::milliseconds timeout)
     : m_timeout(timeout)
 {
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    xcb_window_t root = XCB_WINDOW_NONE;
+    m_connection = X11Connection::connectOwn(&root);
+    if (!m_connection)
         return;
-    }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
-        xcb_screen_next(&screens);
-    if (screens.rem == 0) {
-        xcb_disconnect(connection);
-        return;
-    }
-    m_connection = connection;
     // An unmapped window that only receives: the owner's answers land in its property.
     m_window = xcb_generate_id(m_connection);
     const std::uint32_t values[] = { 1, XCB_EVENT_MASK_PROPERTY_CHANGE };
-    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screens.data->root, -1, -1, 1, 1, 0,
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, root, -1, -1, 1, 1, 0,
         XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
     m_clipboard = atom("CLIPBOARD");
     m_property = atom("QUICKHALO_SELECTION");
@@ -56,9 +47,7 @@ X11SelectionReader::~X11SelectionReader()
 
 xcb_atom_t X11SelectionReader::atom(const char* name)
 {
-    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        m_connection, xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t { XCB_ATOM_NONE };
+    return X11Connection::internAtom(m_connection, name, false);
 }
 
 template<typename Predicate>
