@@ -11,18 +11,21 @@
 
 namespace Quickhalo {
 
+class FileTrouble;
 class Preferences;
 
 // Owns the live ring configuration: reads config.json at creation (defaults when it is missing
-// or unusable), runs the one-time migrations, and writes the file at every assignment. It never
-// shows anything; a failed save is one log line and the in-memory value stays.
+// or unusable), runs the one-time migrations, and writes the file at every assignment. A file it
+// could not use is kept aside before it is first replaced; trouble is logged and reported once.
+// A failed save keeps the in-memory value.
 class ConfigStore : public QObject {
     Q_OBJECT
 
 public:
     using DefaultFactory = std::function<QuickhaloConfig()>;
 
-    ConfigStore(const QString& folder, Preferences& preferences, DefaultFactory makeDefault, QObject* parent = nullptr);
+    ConfigStore(const QString& folder, Preferences& preferences, DefaultFactory makeDefault,
+        FileTrouble* trouble = nullptr, QObject* parent = nullptr);
 
     static ConfigStore& shared();
     static void setSharedFactory(SharedInstance<ConfigStore>::Factory factory);
@@ -40,20 +43,30 @@ public:
     struct Loaded {
         enum class Outcome { used, rejected, unreadable };
         Outcome outcome = Outcome::unreadable;
+        bool isPresent = false; // something is there, even if it could not be read
         QuickhaloConfig config; // only for `used`
         ConfigCodec::DecodeResult details;
         QString reason; // why it was rejected or unreadable
     };
     static Loaded load(const QString& filePath);
+    static constexpr qint64 largestFile = 64 * 1024 * 1024;
 
 Q_SIGNALS:
     void configChanged();
 
 private:
-    void save();
+    bool save();
+    bool keepUnreadableFile();
+    void markMigrated();
+    void reportTrouble(const QString& kind, const QString& title, const QString& body);
 
     QString m_filePath;
+    Preferences& m_preferences;
+    FileTrouble& m_trouble;
     QuickhaloConfig m_config;
+    // The file on disk holds what this store could not read whole; it is kept before replacing.
+    bool m_keepBeforeReplacing = false;
+    bool m_migrationFlagsPending = true;
 };
 
 }

@@ -4,13 +4,7 @@
 #include <QJsonValue>
 #include <QString>
 
-#include <optional>
-
 namespace Quickhalo::JsonFile {
-
-// Replaces the file at `path` with `bytes` atomically (temporary file, flush, rename), creating
-// missing parent folders first. Returns the error's description, or nothing on success.
-std::optional<QString> writeAtomically(const QString& path, const QByteArray& bytes);
 
 // Pretty-printed JSON with keys sorted at every level.
 QByteArray encode(const QJsonValue& value);
