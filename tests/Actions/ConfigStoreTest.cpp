@@ -2,6 +2,7 @@
 
 #include "Actions/ConfigCodec.h"
 #include "Actions/DefaultConfig.h"
+#include "App/FileTrouble.h"
 #include "App/Log.h"
 #include "App/Preferences.h"
 #include "ConfigTestData.h"
@@ -10,7 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QSignalSpy>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using namespace Quickhalo;
 
@@ -23,10 +31,13 @@ protected:
 
     std::unique_ptr<ConfigStore> makeStore()
     {
-        return std::make_unique<ConfigStore>(supportFolder(), m_preferences, [this] {
-            ++m_defaultsBuilt;
-            return DefaultConfig::make(m_applications);
-        });
+        return std::make_unique<ConfigStore>(
+            supportFolder(), m_preferences,
+            [this] {
+                ++m_defaultsBuilt;
+                return DefaultConfig::make(m_applications);
+            },
+            &m_trouble);
     }
 
     void writeConfig(const QuickhaloConfig& config) { writeFile(ConfigCodec::encode(config)); }
@@ -48,10 +59,28 @@ protected:
             m_preferences.setFlag(key, value);
     }
 
+    bool flagsSet() const
+    {
+        const Preferences reread(m_folder.filePath(QStringLiteral("config/Quickhalo.conf")));
+        return reread.flag(PreferenceKey::windowsToolMigrated, false) && reread.flag(PreferenceKey::muteToVolumeMigrated, false)
+            && reread.flag(PreferenceKey::moreRingMigrated, false);
+    }
+
+    QStringList keptCopies() const
+    {
+        return QDir(supportFolder()).entryList({ QStringLiteral("config.json.kept-*") }, QDir::Files);
+    }
+
     Testing::TemporaryFolder m_folder;
     Preferences m_preferences { m_folder.filePath(QStringLiteral("config/Quickhalo.conf")) };
     FakeDefaultApplications m_applications;
     int m_defaultsBuilt = 0;
+    FileTrouble m_trouble;
+    QStringList m_shown; // what the user was told, title and body
+    void SetUp() override
+    {
+        m_trouble.setPresenter([this](const QString& title, const QString& body) { m_shown << title + QLatin1Char('\n') + body; });
+    }
 };
 
 RingPage ring(const QString& name, std::vector<std::optional<Slice>> slices)
@@ -226,4 +255,129 @@ TEST_F(ConfigStoreTest, AFailedSaveIsLoggedAndTheValueKept)
     EXPECT_EQ(store->config(), wanted);
     ASSERT_EQ(log.lines().size(), 1);
     EXPECT_TRUE(log.lines()[0].startsWith(QStringLiteral("Quickhalo: failed to save config: "))) << log.lines()[0].toStdString();
+}
+
+TEST_F(ConfigStoreTest, AFileItCouldNotUseWholeIsKeptAsideOnceBeforeItIsReplaced)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool toldAtStart;
+    } cases[] = {
+        { "rejected", "{\"rings\": [", true },
+        { "a slot dropped", Testing::ringWithEntry(R"({"id":"11111111-2222-4333-8444-555555555555","kind":{"builtin":{"_0":"espresso"}}})"), false },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(supportFolder()).removeRecursively();
+        m_shown.clear();
+        FileTrouble trouble;
+        trouble.setPresenter([this](const QString& title, const QString& body) { m_shown << title + QLatin1Char('\n') + body; });
+        setAllFlags(true);
+        writeFile(c.bytes);
+        const auto store = std::make_unique<ConfigStore>(
+            supportFolder(), m_preferences, [this] { return DefaultConfig::make(m_applications); }, &trouble);
+        EXPECT_EQ(fileBytes(), c.bytes) << "reading alone changes nothing";
+        EXPECT_EQ(m_shown.size(), c.toldAtStart ? 1 : 0);
+        if (c.toldAtStart) {
+            EXPECT_TRUE(m_shown.value(0).contains(configPath())) << m_shown.value(0).toStdString();
+        }
+
+        const QuickhaloConfig wanted = Testing::everyKindConfig();
+        store->setConfig(wanted);
+        ASSERT_EQ(keptCopies().size(), 1);
+        EXPECT_EQ(m_folder.read(QStringLiteral("share/Quickhalo/") + keptCopies()[0]), c.bytes);
+        EXPECT_EQ(fileConfig(), wanted);
+        EXPECT_TRUE(m_shown.last().contains(keptCopies()[0])) << "the user is told where the copy is";
+
+        store->setConfig(DefaultConfig::make(m_applications));
+        EXPECT_EQ(keptCopies().size(), 1) << "what this store wrote itself is not kept again";
+    }
+}
+
+TEST_F(ConfigStoreTest, AFifoOrADeviceInPlaceOfTheFileIsNeitherWaitedForNorReplaced)
+{
+    setAllFlags(true);
+    const bool canMakeDevices = ::geteuid() == 0;
+    struct Case {
+        const char* name;
+        mode_t type;
+        bool behindALink;
+    } cases[] = {
+        { "a FIFO", S_IFIFO, false },
+        { "a link to a FIFO", S_IFIFO, true },
+        { "a link to a device", S_IFCHR, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.type == S_IFCHR && !canMakeDevices)
+            continue; // device nodes need root, which CI has
+        QDir(supportFolder()).removeRecursively();
+        QDir().mkpath(supportFolder());
+        const QString node = supportFolder() + QStringLiteral("/node");
+        ASSERT_EQ(::mknod(QFile::encodeName(node).constData(), c.type | 0600, makedev(1, 5)), 0);
+        if (c.behindALink) {
+            ASSERT_TRUE(QFile::link(node, configPath()));
+        } else {
+            ASSERT_TRUE(QFile::rename(node, configPath()));
+        }
+        const QString real = c.behindALink ? node : configPath();
+        FileTrouble trouble;
+        QElapsedTimer timer;
+        timer.start();
+        const auto store = std::make_unique<ConfigStore>(
+            supportFolder(), m_preferences, [this] { return DefaultConfig::make(m_applications); }, &trouble);
+        EXPECT_LT(timer.elapsed(), 2000);
+        EXPECT_EQ(store->config().rings.size(), 3u) << "the default rings";
+        EXPECT_TRUE(trouble.reportedKeys().contains(configPath() + QStringLiteral(":read")));
+
+        Log::Capture log;
+        const QuickhaloConfig wanted = Testing::everyKindConfig();
+        store->setConfig(wanted);
+        EXPECT_EQ(store->config(), wanted) << "the change holds for this run";
+        ASSERT_EQ(log.lines().size(), 1);
+        EXPECT_TRUE(log.lines()[0].startsWith(QStringLiteral("Quickhalo: failed to save config: it is a"))) << log.lines()[0].toStdString();
+        EXPECT_TRUE(trouble.reportedKeys().contains(configPath() + QStringLiteral(":save")));
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type) << "still what it was";
+        EXPECT_TRUE(keptCopies().isEmpty());
+    }
+}
+
+// A full disk at the start that migrates: the flags may only say "done" once the file is. The
+// limit leaves room for the preferences, not for the migrated rings.
+TEST_F(ConfigStoreTest, MigrationFlagsAreSetOnlyOnceTheMigratedFileIsSaved)
+{
+    const QString folder = m_folder.filePath(QStringLiteral("limited"));
+    const Slice mute = Slice::forTool(BuiltinTool::mute);
+    const QByteArray saved = ConfigCodec::encode(QuickhaloConfig { { ring(QStringLiteral("Mine"), { mute }) } });
+    m_folder.write(QStringLiteral("limited/config.json"), saved);
+
+    QProcess child;
+    child.start(QStringLiteral(USER_FILE_CHILD), { QStringLiteral("start-limited"), QStringLiteral("512"), folder });
+    ASSERT_TRUE(child.waitForFinished(30000));
+    const QByteArray errors = child.readAllStandardError();
+    EXPECT_EQ(child.exitCode(), 0) << errors.constData();
+    EXPECT_TRUE(errors.contains("Quickhalo: failed to save config: File too large")) << errors.constData();
+    EXPECT_EQ(m_folder.read(QStringLiteral("limited/config.json")), saved);
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList { QStringLiteral("config.json") })
+        << "no flags written, no temporary file left";
+
+    // The next start, with room on the disk, still migrates.
+    Preferences preferences(folder + QStringLiteral("/prefs.conf"));
+    const ConfigStore store(folder, preferences, [] { return QuickhaloConfig {}; }, &m_trouble);
+    ASSERT_EQ(store.config().rings.size(), 2u);
+    EXPECT_EQ(store.config().rings[0].slices[0]->kind, ActionKind(Actions::Builtin { BuiltinTool::volume }));
+    EXPECT_TRUE(preferences.flag(PreferenceKey::moreRingMigrated, false));
+}
+
+TEST_F(ConfigStoreTest, DefaultsStandingInForAnUnreadableFileLeaveTheFlagsAlone)
+{
+    writeFile("{\"rings\": [");
+    makeStore();
+    EXPECT_FALSE(m_preferences.flag(PreferenceKey::muteToVolumeMigrated, false))
+        << "the file may become readable again and still need its migrations";
+    makeStore()->setConfig(Testing::everyKindConfig());
+    EXPECT_TRUE(flagsSet()) << "what this version saved needs no migration";
 }
