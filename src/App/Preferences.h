@@ -4,10 +4,12 @@
 #include "Hotkey/MouseTrigger.h"
 #include "Ring/RingGlassStyle.h"
 
+#include "App/UserFile.h"
+
 #include <QObject>
-#include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QVariantMap>
 
 #include <optional>
 
@@ -31,14 +33,20 @@ inline const QString remindersList = QStringLiteral("remindersList");
 inline const QString unitsRecent = QStringLiteral("unitsRecent");
 }
 
+class FileTrouble;
+
 // The user's preferences, one INI file (~/.config/Quickhalo/Quickhalo.conf). Every getter
 // answers the documented default when the key is absent, unreadable or of the wrong type;
-// every setter writes through at once and announces the key.
+// every setter announces the key and writes through at once when the file's text changes. A file
+// that would not come back the same (comments, repeated keys, stray bytes) is kept aside before
+// it is first replaced; what another program wrote meanwhile is read again before writing.
 class Preferences : public QObject {
     Q_OBJECT
 
 public:
-    explicit Preferences(const QString& filePath, QObject* parent = nullptr);
+    static constexpr qint64 largestFile = 1024 * 1024;
+
+    explicit Preferences(const QString& filePath, FileTrouble* trouble = nullptr, QObject* parent = nullptr);
 
     static Preferences& shared();
     static QString defaultFilePath();
@@ -74,9 +82,19 @@ Q_SIGNALS:
     void changed(const QString& key);
 
 private:
-    void store(const QString& key, const QVariant& value);
+    // Nothing removes the key.
+    void store(const QString& key, const std::optional<QVariant>& value);
+    void load();
+    bool write(const QByteArray& bytes);
+    void reportTrouble(const QString& kind, const QString& title, const QString& body);
 
-    mutable QSettings m_settings;
+    QString m_filePath;
+    FileTrouble& m_trouble;
+    QVariantMap m_values;
+    // The text of the values the file holds, as far as this process knows; nothing when unknown.
+    std::optional<QByteArray> m_fileText;
+    std::optional<UserFile::Identity> m_seen;
+    bool m_keepBeforeReplacing = false;
 };
 
 }

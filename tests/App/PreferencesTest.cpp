@@ -1,9 +1,17 @@
 #include "App/Preferences.h"
 
+#include "Actions/ConfigStore.h"
+#include "App/FileTrouble.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 using namespace Quickhalo;
@@ -13,6 +21,11 @@ class PreferencesTest : public ::testing::Test {
 protected:
     QString path() const { return m_folder.filePath(QStringLiteral("Quickhalo/Quickhalo.conf")); }
     void writeIni(const QByteArray& text) { m_folder.write(QStringLiteral("Quickhalo/Quickhalo.conf"), text); }
+    QByteArray ini() const { return m_folder.read(QStringLiteral("Quickhalo/Quickhalo.conf")); }
+    QStringList keptCopies() const
+    {
+        return QDir(m_folder.filePath(QStringLiteral("Quickhalo"))).entryList({ QStringLiteral("Quickhalo.conf.kept-*") }, QDir::Files);
+    }
     Testing::TemporaryFolder m_folder;
 };
 }
@@ -98,4 +111,147 @@ TEST(PresetTables, RawTextsRoundTripAndShowLinuxNames)
     EXPECT_FALSE(MouseTriggers::x11Button(MouseTrigger::none).has_value());
     for (const MouseTrigger trigger : MouseTriggers::all())
         EXPECT_EQ(MouseTriggers::fromRawValue(MouseTriggers::rawValue(trigger)), trigger);
+}
+
+TEST_F(PreferencesTest, AFileThatWouldNotComeBackTheSameIsKeptAsideBeforeItIsFirstReplaced)
+{
+    const QByteArray migrated = "moreRingMigrated=true\nmuteToVolumeMigrated=true\nwindowsToolMigrated=true\n";
+    struct Case {
+        const char* name;
+        QByteArray text;
+    } cases[] = {
+        { "comments", "; set by hand\n[General]\nautoPaste=false\n# more\n" + migrated },
+        { "a repeated key", "[General]\nautoPaste=true\nautoPaste=false\n" + migrated },
+        { "bytes that are not UTF-8", "[General]\nautoPaste=false\nremindersList=caf\xe9\n" + migrated },
+        { "spaces around =", "[General]\nautoPaste = false\n" + migrated },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QDir(m_folder.filePath(QStringLiteral("Quickhalo"))).removeRecursively();
+        writeIni(c.text);
+        FileTrouble trouble;
+        {
+            Preferences preferences(path(), &trouble);
+            EXPECT_FALSE(preferences.autoPaste());
+            // A start that sets no new value: the migration flags are all set already.
+            const ConfigStore store(m_folder.filePath(QStringLiteral("data")), preferences, [] { return QuickhaloConfig {}; }, &trouble);
+            preferences.setFlag(PreferenceKey::autoPaste, false);
+            EXPECT_EQ(ini(), c.text) << "nothing changed, nothing written";
+            EXPECT_TRUE(keptCopies().isEmpty());
+            EXPECT_TRUE(trouble.reportedKeys().isEmpty());
+
+            preferences.setRingGlass(RingGlassStyle::dark);
+        }
+        ASSERT_EQ(keptCopies().size(), 1);
+        EXPECT_EQ(m_folder.read(QStringLiteral("Quickhalo/") + keptCopies()[0]), c.text);
+        EXPECT_TRUE(trouble.reportedKeys().contains(path() + QStringLiteral(":kept")));
+        const Preferences reread(path());
+        EXPECT_EQ(reread.ringGlass(), RingGlassStyle::dark);
+        EXPECT_FALSE(reread.autoPaste()) << "the other values carry over";
+        EXPECT_TRUE(reread.flag(PreferenceKey::moreRingMigrated, false));
+    }
+}
+
+TEST_F(PreferencesTest, AFileInItsOwnFormIsNeitherRewrittenNorKept)
+{
+    {
+        Preferences preferences(path());
+        preferences.setFlag(PreferenceKey::autoPaste, false);
+        preferences.setTextList(PreferenceKey::unitsRecent, { QStringLiteral("5 km in mi"), QStringLiteral("3, 4") });
+        preferences.setText(PreferenceKey::remindersList, QStringLiteral("Work; \"home\""));
+        preferences.setInteger(PreferenceKey::pomoFocus, 45);
+    }
+    const QByteArray written = ini();
+    const auto before = UserFile::identify(path());
+    Preferences preferences(path());
+    preferences.setFlag(PreferenceKey::autoPaste, false);
+    preferences.setTextList(PreferenceKey::unitsRecent, { QStringLiteral("5 km in mi"), QStringLiteral("3, 4") });
+    preferences.setInteger(PreferenceKey::pomoFocus, 45);
+    EXPECT_EQ(ini(), written);
+    EXPECT_TRUE(UserFile::identify(path()) == before) << "not even rewritten with the same bytes";
+    preferences.setInteger(PreferenceKey::pomoFocus, 50);
+    EXPECT_TRUE(keptCopies().isEmpty());
+    EXPECT_TRUE(ini().contains("pomoFocus=50"));
+}
+
+TEST_F(PreferencesTest, WhatAnotherProgramWroteMeanwhileIsKept)
+{
+    Preferences preferences(path());
+    preferences.setFlag(PreferenceKey::didPromptAccessibility, true);
+    // The user turns pasting off by hand while Quickhalo runs, as the README suggests.
+    writeIni(ini() + "autoPaste=false\n");
+    preferences.setRingGlass(RingGlassStyle::light);
+    const Preferences reread(path());
+    EXPECT_FALSE(reread.autoPaste());
+    EXPECT_TRUE(reread.didPromptAccessibility());
+    EXPECT_EQ(reread.ringGlass(), RingGlassStyle::light);
+    EXPECT_FALSE(preferences.autoPaste()) << "and this process sees it too";
+}
+
+TEST_F(PreferencesTest, AFifoOrADeviceInPlaceOfTheFileGivesDefaultsAndIsNeverReplaced)
+{
+    QDir().mkpath(m_folder.filePath(QStringLiteral("Quickhalo")));
+    struct Case {
+        const char* name;
+        mode_t type;
+        bool behindALink;
+    } cases[] = {
+        { "a FIFO", S_IFIFO, false },
+        { "a link to a FIFO", S_IFIFO, true },
+        { "a link to a device", S_IFCHR, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.type == S_IFCHR && ::geteuid() != 0)
+            continue; // device nodes need root, which CI has
+        QFile::remove(path());
+        const QString node = m_folder.filePath(QStringLiteral("node"));
+        QFile::remove(node);
+        ASSERT_EQ(::mknod(QFile::encodeName(node).constData(), c.type | 0600, makedev(1, 5)), 0);
+        if (c.behindALink) {
+            ASSERT_TRUE(QFile::link(node, path()));
+        } else {
+            ASSERT_TRUE(QFile::rename(node, path()));
+        }
+        const QString real = c.behindALink ? node : path();
+
+        FileTrouble trouble;
+        QElapsedTimer timer;
+        timer.start();
+        Preferences preferences(path(), &trouble);
+        EXPECT_LT(timer.elapsed(), 2000);
+        EXPECT_TRUE(preferences.autoPaste());
+        EXPECT_TRUE(trouble.reportedKeys().contains(path() + QStringLiteral(":read")));
+
+        preferences.setFlag(PreferenceKey::autoPaste, false);
+        EXPECT_FALSE(preferences.autoPaste()) << "held for this run";
+        EXPECT_TRUE(trouble.reportedKeys().contains(path() + QStringLiteral(":save")));
+        struct stat info {};
+        ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type) << "still what it was";
+        EXPECT_TRUE(keptCopies().isEmpty());
+    }
+}
+
+TEST_F(PreferencesTest, HostileFilesGiveDefaults)
+{
+    const QByteArray cases[] = {
+        QByteArray(100000, '['),
+        QByteArray("[General]\nautoPaste=\"unterminated\n"),
+        QByteArray("\0\0\0autoPaste=false\0", 19),
+        QByteArray("[General]\nautoPaste=") + QByteArray(500000, 'x'),
+        QByteArray("[General]\nhotkeyPreset=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1cQ)\n"),
+        QByteArray("[General]\nmouseTrigger=@ByteArray(\\xff\\xfe)\nringGlass=a, b, c\n"),
+        QByteArray(Preferences::largestFile + 1, 'a'),
+    };
+    for (const QByteArray& bytes : cases) {
+        SCOPED_TRACE(bytes.left(40).toStdString());
+        writeIni(bytes);
+        FileTrouble trouble;
+        Preferences preferences(path(), &trouble);
+        EXPECT_EQ(preferences.hotkeyPreset(), HotkeyPreset::controlOptionSpace);
+        EXPECT_EQ(preferences.mouseTrigger(), MouseTrigger::none);
+        EXPECT_EQ(preferences.ringGlass(), RingGlassStyle::clear);
+        EXPECT_EQ(ini(), bytes) << "reading changes nothing";
+    }
 }
