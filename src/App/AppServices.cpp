@@ -3,6 +3,7 @@
 #include "Actions/ActionRunner.h"
 #include "Actions/ConfigStore.h"
 #include "Actions/DefaultConfig.h"
+#include "App/FileTrouble.h"
 #include "App/Paths.h"
 #include "App/Preferences.h"
 #include "App/UnavailableServices.h"
@@ -101,6 +102,10 @@ AppServices::AppServices()
     Notifier::setSharedFactory([&parts] {
         return std::make_unique<Notifier>(parts.notificationCenter, Toast::shared(), parts.alarmSound, parts.clock);
     });
+    // A file of the user's that could not be read or saved is worth a notification, not only a
+    // log line nobody sees.
+    FileTrouble::shared().setPresenter(
+        [](const QString& title, const QString& body) { Notifier::shared().post(title, body); });
     ClipboardStore::setSharedFactory([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
     ConfigStore::setSharedFactory(
         [] { return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults); });
@@ -173,6 +178,7 @@ AppServices::~AppServices()
     RingSounds::releaseShared();
     SystemVolume::releaseShared();
     ConfigStore::releaseShared();
+    FileTrouble::shared().setPresenter({});
     Notifier::releaseShared();
     Toast::releaseShared();
     ClipboardStore::releaseShared();

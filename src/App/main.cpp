@@ -10,6 +10,7 @@
 #include "App/TrayShell.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
+#include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/XdgDefaultApplications.h"
 #include "Ring/RingController.h"
@@ -89,6 +90,49 @@ int runCalculator(int argc, char** argv, int calc)
     QTextStream out(stdout);
     out << Calculator::format(*outcome.value) << '\n';
     return 0;
+}
+
+bool hasArgument(int argc, char** argv, const char* wanted)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], wanted) == 0)
+            return true;
+    }
+    return false;
+}
+
+// QApplication aborts when it cannot open the display; say so plainly instead. Platforms other
+// than X11 (chosen through QT_QPA_PLATFORM) are left to Qt.
+bool cannotOpenDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return false;
+    xcb_window_t root = 0;
+    xcb_connection_t* connection = X11Connection::connectOwn(&root);
+    if (!connection)
+        return true;
+    xcb_disconnect(connection);
+    return false;
+}
+
+// Without a display there is nothing to start, but a running Quickhalo can still be asked to
+// open its ring: that request needs only the session bus.
+int runWithoutDisplay(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString display = qEnvironmentVariable("DISPLAY");
+    const QString problem = display.isEmpty() ? QStringLiteral("DISPLAY is not set")
+                                              : QStringLiteral("cannot open the display \"%1\"").arg(display);
+    if (!hasArgument(argc, argv, "--open-ring")) {
+        Log::write(problem + QStringLiteral("; Quickhalo needs an X11 session"));
+        return 1;
+    }
+    QString error;
+    if (SingleInstance::askToOpenRing(QDBusConnection::sessionBus(), &error))
+        return 0;
+    Log::write(QStringLiteral("%1, and no running Quickhalo answered: %2").arg(problem, error));
+    return 1;
 }
 
 bool wantsCommandLineTool(int argc, char** argv)
@@ -209,5 +253,7 @@ int main(int argc, char** argv)
         return runCalculator(argc, argv, calc);
     if (wantsCommandLineTool(argc, argv))
         return runCommandLineTool(argc, argv);
+    if (cannotOpenDisplay())
+        return runWithoutDisplay(argc, argv);
     return runTrayApplication(argc, argv);
 }

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -59,6 +62,8 @@ TEST(CheckConfig, UsableFileIsPrintedNormalisedWithDroppedSlotsReported)
 TEST(CheckConfig, ExitCodesForRejectedAndUnreadableFiles)
 {
     Testing::TemporaryFolder folder;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder.filePath(QStringLiteral("fifo.json"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("zero.json"))));
     struct Case {
         const char* name;
         QString path;
@@ -69,6 +74,9 @@ TEST(CheckConfig, ExitCodesForRejectedAndUnreadableFiles)
         { "no rings", folder.write(QStringLiteral("empty.json"), R"({"rings":[]})"), 1, "no rings" },
         { "missing", folder.filePath(QStringLiteral("nope.json")), 2, "cannot be read" },
         { "a folder", folder.path(), 2, "cannot be read" },
+        // Neither waits for a writer nor reads without end.
+        { "a FIFO", folder.filePath(QStringLiteral("fifo.json")), 2, "FIFO" },
+        { "a link to /dev/zero", folder.filePath(QStringLiteral("zero.json")), 2, "device" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

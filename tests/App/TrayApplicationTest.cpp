@@ -1,10 +1,15 @@
+#include "support/DunstHistory.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 
+#include <sys/stat.h>
+
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -16,7 +21,7 @@ namespace {
 // Runs the real quickhalo on the test desktop with its own home folders.
 class TrayApplication : public ::testing::Test {
 protected:
-    void start()
+    void start(int milliseconds = 15000)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
@@ -24,7 +29,7 @@ protected:
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(QUICKHALO_EXECUTABLE), QStringList {});
         ASSERT_TRUE(m_process.waitForStarted());
-        ASSERT_TRUE(waitForLog("Quickhalo: started")) << m_log.constData();
+        ASSERT_TRUE(waitForLog("Quickhalo: started", milliseconds)) << m_log.constData();
     }
 
     bool waitForLog(const char* text, int milliseconds = 15000)
@@ -79,4 +84,60 @@ TEST_F(TrayApplication, QuitsCleanlyOnSigintAndSigterm)
         EXPECT_TRUE(m_log.contains(signalNumber == SIGTERM ? "received SIGTERM" : "received SIGINT")) << m_log.constData();
         EXPECT_TRUE(m_log.contains("Quickhalo: stopped"));
     }
+}
+
+TEST_F(TrayApplication, FifosInPlaceOfItsFilesNeitherHangNorGoUnnoticed)
+{
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run inside scripts/test-desktop";
+    QDir().mkpath(m_home.filePath(QStringLiteral("data/Quickhalo")));
+    QDir().mkpath(m_home.filePath(QStringLiteral("config/Quickhalo")));
+    const QString rings = m_home.filePath(QStringLiteral("data/Quickhalo/config.json"));
+    const QString preferences = m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf"));
+    for (const QString& path : { rings, preferences })
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+
+    start(2000);
+    EXPECT_TRUE(m_log.contains("it is a FIFO")) << m_log.constData();
+    const auto ringsNotice = Testing::receivedByDunst(QStringLiteral("Quickhalo could not read your rings"));
+    ASSERT_TRUE(ringsNotice) << "no notification about config.json";
+    EXPECT_TRUE(ringsNotice->body.contains(rings)) << ringsNotice->body.toStdString();
+    EXPECT_TRUE(Testing::receivedByDunst(QStringLiteral("Quickhalo could not read its preferences")));
+
+    // It quits when asked and leaves both FIFOs as they were.
+    ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
+    ASSERT_TRUE(m_process.waitForFinished(10000));
+    EXPECT_EQ(m_process.exitCode(), 0);
+    for (const QString& path : { rings, preferences }) {
+        struct stat info {};
+        ASSERT_EQ(::lstat(QFile::encodeName(path).constData(), &info), 0);
+        EXPECT_TRUE(S_ISFIFO(info.st_mode)) << path.toStdString();
+    }
+}
+
+TEST_F(TrayApplication, WithoutADisplayOpenRingStillReachesTheRunningOneAndNothingAborts)
+{
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run inside scripts/test-desktop";
+    const auto runWithBadDisplay = [this](const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = m_process.processEnvironment();
+        if (environment.isEmpty())
+            environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QUICKHALO_EXECUTABLE), arguments);
+        EXPECT_TRUE(process.waitForFinished(20000));
+        return std::make_pair(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError()));
+    };
+
+    const auto [alone, aloneSays] = runWithBadDisplay({ QStringLiteral("--open-ring") });
+    EXPECT_EQ(alone, 1) << "no running Quickhalo to ask: a failure, not an abort";
+    EXPECT_TRUE(aloneSays.contains(QStringLiteral("cannot open the display \":4711\""))) << aloneSays.toStdString();
+    const auto [plain, plainSays] = runWithBadDisplay({});
+    EXPECT_EQ(plain, 1);
+    EXPECT_TRUE(plainSays.contains(QStringLiteral("needs an X11 session"))) << plainSays.toStdString();
+
+    start();
+    const auto [forwarded, forwardedSays] = runWithBadDisplay({ QStringLiteral("--open-ring") });
+    EXPECT_EQ(forwarded, 0) << forwardedSays.toStdString();
 }

@@ -16,6 +16,7 @@
 #include "Platform/Fake/FakeAlertSound.h"
 #include "Platform/Qt/QtClock.h"
 #include "System/Notifier.h"
+#include "support/DunstHistory.h"
 #include "support/TemporaryFolder.h"
 
 using namespace Quickhalo;
@@ -23,44 +24,8 @@ using Quickhalo::Testing::TemporaryFolder;
 
 namespace {
 
-struct Received {
-    QString appName;
-    QString summary;
-    QString body;
-};
-
-QByteArray run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000)) {
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        process.kill();
-        process.waitForFinished();
-    }
-    return process.readAllStandardOutput();
-}
-
-// What dunst has been given with `summary`, read from its history once it is closed there.
-std::optional<Received> receivedByDunst(const QString& summary)
-{
-    QDeadlineTimer deadline(5000);
-    do {
-        QTest::qWait(50);
-        run(QStringLiteral("dunstctl"), { QStringLiteral("close-all") });
-        const QJsonObject history
-            = QJsonDocument::fromJson(run(QStringLiteral("dunstctl"), { QStringLiteral("history") })).object();
-        for (const QJsonValue& entry : history.value(QStringLiteral("data")).toArray().at(0).toArray()) {
-            const QJsonObject fields = entry.toObject();
-            auto field = [&](const char* name) {
-                return fields.value(QLatin1String(name)).toObject().value(QStringLiteral("data")).toString();
-            };
-            if (field("summary") == summary)
-                return Received { field("appname"), field("summary"), field("body") };
-        }
-    } while (!deadline.hasExpired());
-    return std::nullopt;
-}
+using Received = Testing::ReceivedNotification;
+using Testing::receivedByDunst;
 
 class NoToasts final : public ToastPresenter {
 public:
