@@ -1,28 +1,69 @@
 #include "Tools/ClipboardListing.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 
 namespace Quickhalo::ClipboardListing {
 
-QStringList filtered(const QStringList& items, const QString& query)
+namespace {
+
+bool isLineBreak(QChar character)
 {
-    if (query.isEmpty())
-        return items;
-    QStringList hits;
-    for (const QString& item : items) {
-        if (item.contains(query, Qt::CaseInsensitive))
-            hits << item;
+    switch (character.unicode()) {
+    case u'\n':
+    case u'\r':
+    case 0x000B:
+    case 0x000C:
+    case 0x0085:
+    case 0x2028:
+    case 0x2029:
+        return true;
+    default:
+        return false;
     }
-    return hits;
 }
 
-QString firstLine(const QString& text)
+// At most `length` characters from `start`, never ending in half of a surrogate pair.
+QString cut(const QString& text, qsizetype start, qsizetype length)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("[\\n\\r\\x{000B}\\x{000C}\\x{0085}\\x{2028}\\x{2029}]"));
-    const QStringList lines = text.trimmed().split(lineBreak, Qt::SkipEmptyParts);
-    return lines.isEmpty() ? QString() : lines.first();
+    QString part = text.mid(start, length);
+    if (part.size() == length && !part.isEmpty() && part.back().isHighSurrogate())
+        part.chop(1);
+    return part;
+}
+
+// The first non-empty line, trimmed; it looks no further than it must.
+QString firstLine(const QString& text, qsizetype maximumLength = Preview::rowLength)
+{
+    const auto begin = std::find_if(text.cbegin(), text.cend(), [](QChar character) { return !character.isSpace(); });
+    const qsizetype start = begin - text.cbegin();
+    const qsizetype end = std::find_if(begin, begin + std::min(maximumLength, text.size() - start), isLineBreak) - text.cbegin();
+    return cut(text, start, end - start).trimmed();
+}
+
+}
+
+Preview preview(const QString& text)
+{
+    Preview made { firstLine(text), cut(text, 0, Preview::searchLength), cut(text, 0, Preview::toolTipLength) };
+    qsizetype lineEnd = -1;
+    for (qsizetype line = 0; line < Preview::toolTipLines; ++line) {
+        lineEnd = made.toolTip.indexOf(QLatin1Char('\n'), lineEnd + 1);
+        if (lineEnd < 0)
+            break;
+    }
+    if (lineEnd >= 0)
+        made.toolTip.truncate(lineEnd);
+    return made;
+}
+
+QList<int> matching(const QList<Preview>& previews, const QString& query)
+{
+    QList<int> hits;
+    for (int index = 0; index < previews.size(); ++index) {
+        if (query.isEmpty() || previews[index].searchText.contains(query, Qt::CaseInsensitive))
+            hits << index;
+    }
+    return hits;
 }
 
 int movedUp(int selection, int count)

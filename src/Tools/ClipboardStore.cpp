@@ -105,11 +105,18 @@ void ClipboardStore::readTextOf(quint64 count)
 
 void ClipboardStore::record(const QString& text)
 {
-    m_items.removeAll(text);
+    // Entries are distinct, so there is at most one earlier copy of the text.
+    if (const qsizetype earlier = m_items.indexOf(text); earlier >= 0) {
+        m_items.removeAt(earlier);
+        m_previews.removeAt(earlier);
+    }
     m_items.prepend(text);
+    m_previews.prepend(ClipboardListing::preview(text));
     m_lastCapturedAt = m_wallClock();
-    while (m_items.size() > capacity)
+    while (m_items.size() > capacity) {
         m_items.removeLast();
+        m_previews.removeLast();
+    }
     Q_EMIT itemsChanged();
 }
 
@@ -118,6 +125,7 @@ void ClipboardStore::clear()
     if (m_items.isEmpty())
         return;
     m_items.clear();
+    m_previews.clear();
     Q_EMIT itemsChanged();
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "App/SharedInstance.h"
+#include "Tools/ClipboardListing.h"
 
 namespace Quickhalo {
 
@@ -35,6 +36,8 @@ public:
     static void releaseShared();
 
     const QStringList& items() const { return m_items; }
+    // One for each of `items`, in the same order.
+    const QList<ClipboardListing::Preview>& previews() const { return m_previews; }
     std::optional<QDateTime> lastCapturedAt() const { return m_lastCapturedAt; }
     quint64 lastChangeCount() const { return m_lastChangeCount; }
     void setLastChangeCount(quint64 count) { m_lastChangeCount = count; }
@@ -68,6 +71,7 @@ private:
     Clock& m_clock;
     std::function<QDateTime()> m_wallClock;
     QStringList m_items;
+    QList<ClipboardListing::Preview> m_previews;
     std::optional<QDateTime> m_lastCapturedAt;
     quint64 m_lastChangeCount = 0;
     std::unique_ptr<RepeatingTimer> m_timer;

@@ -121,11 +121,13 @@ ClipboardView::ClipboardView(ClipboardStore& store, ToolViewHandoff handoff, QWi
 
 void ClipboardView::refresh()
 {
-    m_shown = ClipboardListing::filtered(m_store.items(), m_search->text());
+    m_shown.clear();
     m_list->clear();
-    for (const QString& item : std::as_const(m_shown)) {
-        auto* row = new QListWidgetItem(ClipboardListing::firstLine(item));
-        row->setToolTip(item.left(500));
+    const QList<ClipboardListing::Preview>& previews = m_store.previews();
+    for (const int index : ClipboardListing::matching(previews, m_search->text())) {
+        m_shown << m_store.items().at(index);
+        auto* row = new QListWidgetItem(previews[index].row);
+        row->setToolTip(previews[index].toolTip);
         m_list->addItem(row);
     }
     if (m_shown.isEmpty()) {

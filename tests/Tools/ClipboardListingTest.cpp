@@ -20,8 +20,38 @@ TEST(ClipboardListing, FiltersIgnoringCaseInHistoryOrder)
         { "o w", { QStringLiteral("HELLO world") } },
         { "nothing like it", {} },
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ClipboardListing::filtered(items, QString::fromUtf8(c.query)), c.hits) << c.query;
+    QList<ClipboardListing::Preview> previews;
+    for (const QString& item : items)
+        previews << ClipboardListing::preview(item);
+    for (const Case& c : cases) {
+        QStringList hits;
+        for (const int index : ClipboardListing::matching(previews, QString::fromUtf8(c.query)))
+            hits << items.at(index);
+        EXPECT_EQ(hits, c.hits) << c.query;
+    }
+}
+
+TEST(ClipboardListing, AHugeEntryIsShownAndSearchedOnlyAsFarAsItsPreviewReaches)
+{
+    using Preview = ClipboardListing::Preview;
+    const QString oneLine = QString(10 * 1000 * 1000, QLatin1Char('x')) + QStringLiteral("needle");
+    const QString manyLines = QStringLiteral("first line\n").repeated(100000);
+    const QString lateStart = QString(1000 * 1000, QLatin1Char('\n')) + QStringLiteral("  late\nnext");
+    const QString pair = QString(Preview::rowLength - 1, QLatin1Char('a')) + QString::fromUtf8("😀 and more");
+
+    const Preview huge = ClipboardListing::preview(oneLine);
+    EXPECT_EQ(huge.row, QString(Preview::rowLength, QLatin1Char('x')));
+    EXPECT_EQ(huge.searchText.size(), Preview::searchLength);
+    EXPECT_EQ(huge.toolTip.size(), Preview::toolTipLength);
+    EXPECT_TRUE(ClipboardListing::matching({ huge }, QStringLiteral("needle")).isEmpty()) << "past what is searched";
+    EXPECT_EQ(ClipboardListing::matching({ huge }, QStringLiteral("XXX")), QList<int> { 0 });
+
+    const Preview lines = ClipboardListing::preview(manyLines);
+    EXPECT_EQ(lines.row, QStringLiteral("first line"));
+    EXPECT_EQ(lines.toolTip.count(QLatin1Char('\n')), Preview::toolTipLines - 1) << "twelve lines at most";
+    EXPECT_EQ(ClipboardListing::preview(lateStart).row, QStringLiteral("late"));
+    EXPECT_EQ(ClipboardListing::preview(pair).row, QString(Preview::rowLength - 1, QLatin1Char('a')))
+        << "never half of a surrogate pair";
 }
 
 TEST(ClipboardListing, RowShowsTheFirstNonEmptyLineTrimmed)
@@ -36,7 +66,7 @@ TEST(ClipboardListing, RowShowsTheFirstNonEmptyLineTrimmed)
         { "  indented\n", "indented" },
     };
     for (const auto& [text, row] : cases)
-        EXPECT_EQ(ClipboardListing::firstLine(QString::fromUtf8(text)), QString::fromUtf8(row)) << text;
+        EXPECT_EQ(ClipboardListing::preview(QString::fromUtf8(text)).row, QString::fromUtf8(row)) << text;
 }
 
 TEST(ClipboardListing, ArrowsStayInsideTheList)

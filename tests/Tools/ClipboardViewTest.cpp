@@ -2,6 +2,7 @@
 
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeClock.h"
+#include "Tools/ClipboardListing.h"
 #include "Tools/ClipboardStore.h"
 
 #include <QLabel>
@@ -146,4 +147,18 @@ TEST_F(ClipboardViewTest, SelectionScrollsIntoView)
     ASSERT_EQ(view->selection(), 40);
     EXPECT_GT(list->verticalScrollBar()->value(), 0);
     EXPECT_TRUE(list->viewport()->rect().contains(list->visualItemRect(list->item(40))));
+}
+
+TEST_F(ClipboardViewTest, AHugeEntryShowsAShortRowAndPastesWhole)
+{
+    const QString huge = QStringLiteral("  log start\n") + QString(10 * 1000 * 1000, QLatin1Char('x'));
+    copied({ huge, QStringLiteral("small") });
+    open();
+    ASSERT_EQ(rows(), (QStringList { QStringLiteral("small"), QStringLiteral("log start") }));
+    EXPECT_LE(view->list()->item(1)->toolTip().size(), ClipboardListing::Preview::toolTipLength);
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    EXPECT_TRUE(clipboard.text() == huge) << "the whole text, not its preview";
+    EXPECT_EQ(store.previews().size(), store.items().size());
+    EXPECT_EQ(store.previews().first().row, QStringLiteral("log start"));
 }
