@@ -15,6 +15,12 @@ QString scratchFile(const QTemporaryDir& folder)
     return folder.filePath(QStringLiteral("scratch.ini"));
 }
 
+// QSettings reads a key of slashes alone ("/=") but cannot write one back.
+bool isUsableKey(const QString& key)
+{
+    return !QString(key).remove(QLatin1Char('/')).isEmpty();
+}
+
 }
 
 QVariantMap parse(const QByteArray& bytes)
@@ -26,8 +32,10 @@ QVariantMap parse(const QByteArray& bytes)
     file.close();
     QVariantMap values;
     const QSettings settings(file.fileName(), QSettings::IniFormat);
-    for (const QString& key : settings.allKeys())
-        values.insert(key, settings.value(key));
+    for (const QString& key : settings.allKeys()) {
+        if (isUsableKey(key))
+            values.insert(key, settings.value(key));
+    }
     return values;
 }
 
@@ -38,14 +46,17 @@ std::optional<QByteArray> serialize(const QVariantMap& values)
         return std::nullopt;
     {
         QSettings settings(scratchFile(folder), QSettings::IniFormat);
-        for (auto value = values.cbegin(); value != values.cend(); ++value)
-            settings.setValue(value.key(), value.value());
+        for (auto value = values.cbegin(); value != values.cend(); ++value) {
+            if (isUsableKey(value.key()))
+                settings.setValue(value.key(), value.value());
+        }
         settings.sync();
         if (settings.status() != QSettings::NoError)
             return std::nullopt;
     }
     QFile file(scratchFile(folder));
-    if (values.isEmpty() && !file.exists())
+    // Nothing to write leaves no file at all.
+    if (!file.exists())
         return QByteArray();
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
