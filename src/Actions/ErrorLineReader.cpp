@@ -1,24 +1,8 @@
 #include "Actions/ErrorLineReader.h"
 
-namespace Quickhalo {
+#include "App/LineBreaks.h"
 
-namespace {
-bool isLineBreak(QChar character)
-{
-    switch (character.unicode()) {
-    case 0x000A:
-    case 0x000B:
-    case 0x000C:
-    case 0x000D:
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
-}
-}
+namespace Quickhalo {
 
 void ErrorLineReader::append(QByteArrayView bytes)
 {
@@ -29,7 +13,7 @@ void ErrorLineReader::append(QByteArrayView bytes)
     if (m_decoder.hasError() || m_isLineComplete)
         return;
     for (const QChar character : text) {
-        if (isLineBreak(character)) {
+        if (LineBreaks::isLineBreak(character)) {
             if (!m_line.isEmpty()) {
                 m_isLineComplete = true;
                 return;

@@ -150,7 +150,9 @@ std::optional<QString> writeTemporary(const QString& folder, const QString& name
     std::optional<mode_t> mode, QString& reason)
 {
     const QString prefix = temporaryPrefix(folder, name);
-    Descriptor file(::open(native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    // Giving an O_TMPFILE file its name goes through /proc; without /proc, use a named file.
+    static const bool canNameAnonymousFiles = ::access("/proc/self/fd", X_OK) == 0;
+    Descriptor file(canNameAnonymousFiles ? ::open(native(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1);
     const bool anonymous = file.isValid();
     QString temporary;
     if (!anonymous) {

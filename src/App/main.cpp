@@ -137,12 +137,9 @@ int runWithoutDisplay(int argc, char** argv)
 
 bool wantsCommandLineTool(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        const char* argument = argv[i];
-        for (const char* tool : { "--check-config", "--help", "-h", "--version", "-v", "--help-all" }) {
-            if (std::strcmp(argument, tool) == 0)
-                return true;
-        }
+    for (const char* tool : { "--check-config", "--help", "-h", "--version", "-v", "--help-all" }) {
+        if (hasArgument(argc, argv, tool))
+            return true;
     }
     return false;
 }

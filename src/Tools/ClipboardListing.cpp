@@ -1,26 +1,12 @@
 #include "Tools/ClipboardListing.h"
 
+#include "App/LineBreaks.h"
+
 #include <algorithm>
 
 namespace Quickhalo::ClipboardListing {
 
 namespace {
-
-bool isLineBreak(QChar character)
-{
-    switch (character.unicode()) {
-    case u'\n':
-    case u'\r':
-    case 0x000B:
-    case 0x000C:
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // At most `length` characters from `start`, never ending in half of a surrogate pair.
 QString cut(const QString& text, qsizetype start, qsizetype length)
@@ -36,7 +22,7 @@ QString firstLine(const QString& text, qsizetype maximumLength = Preview::rowLen
 {
     const auto begin = std::find_if(text.cbegin(), text.cend(), [](QChar character) { return !character.isSpace(); });
     const qsizetype start = begin - text.cbegin();
-    const qsizetype end = std::find_if(begin, begin + std::min(maximumLength, text.size() - start), isLineBreak) - text.cbegin();
+    const qsizetype end = std::find_if(begin, begin + std::min(maximumLength, text.size() - start), LineBreaks::isLineBreak) - text.cbegin();
     return cut(text, start, end - start).trimmed();
 }
 

@@ -7,6 +7,7 @@
 #include "App/Preferences.h"
 #include "ConfigTestData.h"
 #include "Platform/Fake/FakeDefaultApplications.h"
+#include "support/SpecialFiles.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,6 @@
 #include <QProcess>
 #include <QSignalSpy>
 
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
 
 using namespace Quickhalo;
 
@@ -298,30 +296,13 @@ TEST_F(ConfigStoreTest, AFileItCouldNotUseWholeIsKeptAsideOnceBeforeItIsReplaced
 TEST_F(ConfigStoreTest, AFifoOrADeviceInPlaceOfTheFileIsNeitherWaitedForNorReplaced)
 {
     setAllFlags(true);
-    const bool canMakeDevices = ::geteuid() == 0;
-    struct Case {
-        const char* name;
-        mode_t type;
-        bool behindALink;
-    } cases[] = {
-        { "a FIFO", S_IFIFO, false },
-        { "a link to a FIFO", S_IFIFO, true },
-        { "a link to a device", S_IFCHR, true },
-    };
-    for (const auto& c : cases) {
+    for (const Testing::SpecialFileCase& c : Testing::specialFileCases) {
         SCOPED_TRACE(c.name);
-        if (c.type == S_IFCHR && !canMakeDevices)
-            continue; // device nodes need root, which CI has
+        if (c.type == S_IFCHR && !Testing::canMakeDevices())
+            continue;
         QDir(supportFolder()).removeRecursively();
         QDir().mkpath(supportFolder());
-        const QString node = supportFolder() + QStringLiteral("/node");
-        ASSERT_EQ(::mknod(QFile::encodeName(node).constData(), c.type | 0600, makedev(1, 5)), 0);
-        if (c.behindALink) {
-            ASSERT_TRUE(QFile::link(node, configPath()));
-        } else {
-            ASSERT_TRUE(QFile::rename(node, configPath()));
-        }
-        const QString real = c.behindALink ? node : configPath();
+        const QString real = Testing::placeNode(configPath(), supportFolder() + QStringLiteral("/node"), c.type, c.behindALink);
         FileTrouble trouble;
         QElapsedTimer timer;
         timer.start();
@@ -338,9 +319,7 @@ TEST_F(ConfigStoreTest, AFifoOrADeviceInPlaceOfTheFileIsNeitherWaitedForNorRepla
         ASSERT_EQ(log.lines().size(), 1);
         EXPECT_TRUE(log.lines()[0].startsWith(QStringLiteral("Quickhalo: failed to save config: it is a"))) << log.lines()[0].toStdString();
         EXPECT_TRUE(trouble.reportedKeys().contains(configPath() + QStringLiteral(":save")));
-        struct stat info {};
-        ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
-        EXPECT_EQ(info.st_mode & S_IFMT, c.type) << "still what it was";
+        EXPECT_EQ(Testing::fileTypeAt(real), c.type) << "still what it was";
         EXPECT_TRUE(keptCopies().isEmpty());
     }
 }

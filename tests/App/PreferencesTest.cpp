@@ -2,13 +2,11 @@
 
 #include "Actions/ConfigStore.h"
 #include "App/FileTrouble.h"
+#include "support/SpecialFiles.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -191,30 +189,11 @@ TEST_F(PreferencesTest, WhatAnotherProgramWroteMeanwhileIsKept)
 TEST_F(PreferencesTest, AFifoOrADeviceInPlaceOfTheFileGivesDefaultsAndIsNeverReplaced)
 {
     QDir().mkpath(m_folder.filePath(QStringLiteral("Quickhalo")));
-    struct Case {
-        const char* name;
-        mode_t type;
-        bool behindALink;
-    } cases[] = {
-        { "a FIFO", S_IFIFO, false },
-        { "a link to a FIFO", S_IFIFO, true },
-        { "a link to a device", S_IFCHR, true },
-    };
-    for (const Case& c : cases) {
+    for (const Testing::SpecialFileCase& c : Testing::specialFileCases) {
         SCOPED_TRACE(c.name);
-        if (c.type == S_IFCHR && ::geteuid() != 0)
-            continue; // device nodes need root, which CI has
-        QFile::remove(path());
-        const QString node = m_folder.filePath(QStringLiteral("node"));
-        QFile::remove(node);
-        ASSERT_EQ(::mknod(QFile::encodeName(node).constData(), c.type | 0600, makedev(1, 5)), 0);
-        if (c.behindALink) {
-            ASSERT_TRUE(QFile::link(node, path()));
-        } else {
-            ASSERT_TRUE(QFile::rename(node, path()));
-        }
-        const QString real = c.behindALink ? node : path();
-
+        if (c.type == S_IFCHR && !Testing::canMakeDevices())
+            continue;
+        const QString real = Testing::placeNode(path(), m_folder.filePath(QStringLiteral("node")), c.type, c.behindALink);
         FileTrouble trouble;
         QElapsedTimer timer;
         timer.start();
@@ -226,9 +205,7 @@ TEST_F(PreferencesTest, AFifoOrADeviceInPlaceOfTheFileGivesDefaultsAndIsNeverRep
         preferences.setFlag(PreferenceKey::autoPaste, false);
         EXPECT_FALSE(preferences.autoPaste()) << "held for this run";
         EXPECT_TRUE(trouble.reportedKeys().contains(path() + QStringLiteral(":save")));
-        struct stat info {};
-        ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &info), 0);
-        EXPECT_EQ(info.st_mode & S_IFMT, c.type) << "still what it was";
+        EXPECT_EQ(Testing::fileTypeAt(real), c.type) << "still what it was";
         EXPECT_TRUE(keptCopies().isEmpty());
     }
 }

@@ -1,12 +1,11 @@
 #include "App/UserFile.h"
 
+#include "support/SpecialFiles.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -17,37 +16,6 @@
 using namespace Quickhalo;
 
 namespace {
-
-enum class Kind { missing, regular, link, fifo, device, folder, other };
-
-Kind kindAt(const QString& path)
-{
-    struct stat info {};
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return Kind::missing;
-    if (S_ISREG(info.st_mode))
-        return Kind::regular;
-    if (S_ISLNK(info.st_mode))
-        return Kind::link;
-    if (S_ISFIFO(info.st_mode))
-        return Kind::fifo;
-    if (S_ISCHR(info.st_mode))
-        return Kind::device;
-    if (S_ISDIR(info.st_mode))
-        return Kind::folder;
-    return Kind::other;
-}
-
-bool makeFifo(const QString& path)
-{
-    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
-}
-
-// The same numbers as /dev/zero, but a node of the test's own: a wrong write replaces only it.
-bool makeDevice(const QString& path)
-{
-    return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0600, makedev(1, 5)) == 0;
-}
 
 bool makeLink(const QString& target, const QString& link)
 {
@@ -81,7 +49,7 @@ TEST(UserFile, ReadsRegularFilesAndLinksToThemAndRefusesTheRestAtOnce)
     Testing::TemporaryFolder folder;
     folder.write(QStringLiteral("real.conf"), "a=1\n");
     ASSERT_TRUE(makeLink(folder.filePath(QStringLiteral("real.conf")), folder.filePath(QStringLiteral("linked.conf"))));
-    ASSERT_TRUE(makeFifo(folder.filePath(QStringLiteral("fifo"))));
+    ASSERT_TRUE(Testing::makeNode(folder.filePath(QStringLiteral("fifo")), S_IFIFO));
     ASSERT_TRUE(makeLink(folder.filePath(QStringLiteral("fifo")), folder.filePath(QStringLiteral("to-fifo"))));
     ASSERT_TRUE(makeLink(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("to-zero"))));
     ASSERT_TRUE(makeLink(folder.filePath(QStringLiteral("gone")), folder.filePath(QStringLiteral("dangling"))));
@@ -132,7 +100,7 @@ TEST(UserFile, ALinkToAFileStaysALinkAndItsTargetKeepsItsPermissions)
     ASSERT_EQ(::symlink("../dotfiles/Quickhalo.conf", QFile::encodeName(link).constData()), 0);
 
     EXPECT_FALSE(UserFile::write(link, "new\n").has_value());
-    EXPECT_EQ(kindAt(link), Kind::link);
+    EXPECT_EQ(Testing::fileTypeAt(link), S_IFLNK);
     EXPECT_EQ(folder.read(QStringLiteral("dotfiles/Quickhalo.conf")), QByteArray("new\n"));
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
@@ -143,27 +111,27 @@ TEST(UserFile, ALinkToAFileStaysALinkAndItsTargetKeepsItsPermissions)
 TEST(UserFile, WhatIsNotARegularFileIsNeverReplaced)
 {
     Testing::TemporaryFolder folder;
-    const bool canMakeDevices = ::geteuid() == 0;
-    ASSERT_TRUE(makeFifo(folder.filePath(QStringLiteral("fifo"))));
+    const bool canMakeDevices = Testing::canMakeDevices();
+    ASSERT_TRUE(Testing::makeNode(folder.filePath(QStringLiteral("fifo")), S_IFIFO));
     if (canMakeDevices) {
-        ASSERT_TRUE(makeDevice(folder.filePath(QStringLiteral("zero"))));
+        ASSERT_TRUE(Testing::makeNode(folder.filePath(QStringLiteral("zero")), S_IFCHR));
     }
     QDir(folder.path()).mkdir(QStringLiteral("sub"));
     struct Case {
         const char* name;
         QString target; // what the written path leads to
-        Kind kind;
+        mode_t kind;
     } cases[] = {
-        { "a FIFO", QStringLiteral("fifo"), Kind::fifo },
-        { "a link to a FIFO", QStringLiteral("fifo"), Kind::fifo },
-        { "a link to a device", QStringLiteral("zero"), Kind::device },
-        { "a folder", QStringLiteral("sub"), Kind::folder },
-        { "a link to nothing", QStringLiteral("gone"), Kind::missing },
+        { "a FIFO", QStringLiteral("fifo"), S_IFIFO },
+        { "a link to a FIFO", QStringLiteral("fifo"), S_IFIFO },
+        { "a link to a device", QStringLiteral("zero"), S_IFCHR },
+        { "a folder", QStringLiteral("sub"), S_IFDIR },
+        { "a link to nothing", QStringLiteral("gone"), 0u },
     };
     int number = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (c.kind == Kind::device && !canMakeDevices)
+        if (c.kind == S_IFCHR && !canMakeDevices)
             continue; // device nodes need root, which CI has
         const QString target = folder.filePath(c.target);
         QString path = target;
@@ -174,9 +142,9 @@ TEST(UserFile, WhatIsNotARegularFileIsNeverReplaced)
         const std::optional<QString> error = UserFile::write(path, "the preferences\n");
         ASSERT_TRUE(error.has_value());
         EXPECT_FALSE(error->isEmpty());
-        EXPECT_EQ(kindAt(target), c.kind) << "still what it was";
+        EXPECT_EQ(Testing::fileTypeAt(target), c.kind) << "still what it was";
     }
-    EXPECT_EQ(kindAt(folder.filePath(QStringLiteral("gone"))), Kind::missing);
+    EXPECT_EQ(Testing::fileTypeAt(folder.filePath(QStringLiteral("gone"))), 0u);
     EXPECT_TRUE(entries(folder.path()).filter(QStringLiteral("quickhalo")).isEmpty()) << entries(folder.path()).join(QLatin1Char(' ')).toStdString();
 }
 

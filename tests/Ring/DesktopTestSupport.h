@@ -23,6 +23,7 @@
 
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/X11/XcbReply.h"
+#include "support/RunTool.h"
 
 namespace Quickhalo::Testing {
 
@@ -36,19 +37,6 @@ inline bool waitUntil(const std::function<bool()>& condition, int milliseconds =
         QTest::qWait(20);
     }
     return true;
-}
-
-// Runs a desktop tool to its end and answers what it printed.
-inline QString runTool(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000)) {
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        process.kill();
-        process.waitForFinished();
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // Another client copying to the CLIPBOARD selection: xclip stays behind to serve it, so it must

@@ -8,8 +8,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTest>
+
+#include "support/RunTool.h"
 
 namespace Quickhalo::Testing {
 
@@ -19,18 +20,6 @@ struct ReceivedNotification {
     QString body;
 };
 
-inline QByteArray outputOf(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000)) {
-        ADD_FAILURE() << program.toStdString() << " did not finish";
-        process.kill();
-        process.waitForFinished();
-    }
-    return process.readAllStandardOutput();
-}
-
 // What the test desktop's dunst has been given with `summary`, read from its history once it is
 // closed there.
 inline std::optional<ReceivedNotification> receivedByDunst(const QString& summary, int milliseconds = 5000)
@@ -38,9 +27,9 @@ inline std::optional<ReceivedNotification> receivedByDunst(const QString& summar
     QDeadlineTimer deadline(milliseconds);
     do {
         QTest::qWait(50);
-        outputOf(QStringLiteral("dunstctl"), { QStringLiteral("close-all") });
+        runTool(QStringLiteral("dunstctl"), { QStringLiteral("close-all") });
         const QJsonObject history
-            = QJsonDocument::fromJson(outputOf(QStringLiteral("dunstctl"), { QStringLiteral("history") })).object();
+            = QJsonDocument::fromJson(runTool(QStringLiteral("dunstctl"), { QStringLiteral("history") }).toUtf8()).object();
         for (const QJsonValue& entry : history.value(QStringLiteral("data")).toArray().at(0).toArray()) {
             const QJsonObject fields = entry.toObject();
             auto field = [&](const char* name) {

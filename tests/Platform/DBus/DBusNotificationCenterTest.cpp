@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDeadlineTimer>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 
