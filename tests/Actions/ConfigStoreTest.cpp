@@ -7,7 +7,7 @@
 #include "App/Preferences.h"
 #include "ConfigTestData.h"
 #include "Platform/Fake/FakeDefaultApplications.h"
-#include "support/SpecialFiles.h"
+#include "support/FifosAndDevices.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "Actions/ConfigStore.h"
 #include "App/FileTrouble.h"
-#include "support/SpecialFiles.h"
+#include "support/FifosAndDevices.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "App/UserFile.h"
 
-#include "support/SpecialFiles.h"
+#include "support/FifosAndDevices.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
