@@ -18,11 +18,11 @@ QString cut(const QString& text, qsizetype start, qsizetype length)
 }
 
 // The first non-empty line, trimmed; it looks no further than it must.
-QString firstLine(const QString& text, qsizetype maximumLength = Preview::rowLength)
+QString firstLine(const QString& text)
 {
     const auto begin = std::find_if(text.cbegin(), text.cend(), [](QChar character) { return !character.isSpace(); });
     const qsizetype start = begin - text.cbegin();
-    const qsizetype end = std::find_if(begin, begin + std::min(maximumLength, text.size() - start), LineBreaks::isLineBreak) - text.cbegin();
+    const qsizetype end = std::find_if(begin, begin + std::min(Preview::rowLength, text.size() - start), LineBreaks::isLineBreak) - text.cbegin();
     return cut(text, start, end - start).trimmed();
 }
 
