@@ -1,4 +1,4 @@
-#include "App/IniText.h"
+#include "Base/IniText.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,11 +1,12 @@
-#include "Actions/ConfigStore.h"
-#include "App/Preferences.h"
-#include "Platform/Fake/FakeBadgeSources.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigStore.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Platform/Fake/FakeRingServices.h"
+#include "Ring/FakeBadgeSources.h"
+#include "Ring/FakeRingServices.h"
 #include "Ring/RingController.h"
 #include "Ring/RingPainter.h"
 #include "Ring/RingScene.h"
+#include "support/MigrationsDone.h"
 
 #include <algorithm>
 #include <chrono>
@@ -63,9 +64,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir folder;
     Preferences preferences(folder.filePath(QStringLiteral("prefs.conf")));
-    for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
-             PreferenceKey::moreRingMigrated })
-        preferences.setFlag(key, true);
+    Testing::migrated(preferences);
     ConfigStore store(folder.path(), preferences, &rings);
 
     FakeRingServiceSet fakes;

@@ -1,8 +1,9 @@
-#include "Actions/ConfigStore.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigStore.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Platform/Fake/FakeRingServices.h"
+#include "Ring/FakeRingServices.h"
 #include "Ring/RingController.h"
+#include "support/MigrationsDone.h"
 
 #include <benchmark/benchmark.h>
 
@@ -32,9 +33,7 @@ void pollTickWithHighlightChange(benchmark::State& state)
 {
     QTemporaryDir folder;
     Preferences preferences(folder.filePath(QStringLiteral("prefs.conf")));
-    for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
-             PreferenceKey::moreRingMigrated })
-        preferences.setFlag(key, true);
+    Testing::migrated(preferences);
     ConfigStore store(folder.path(), preferences, &fullRings);
 
     FakeRingServiceSet fakes;

@@ -1,16 +1,17 @@
-#include "Actions/ConfigStore.h"
-#include "Actions/DefaultConfig.h"
-#include "App/Preferences.h"
-#include "Platform/Fake/FakeBadgeSources.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigStore.h"
+#include "Config/DefaultConfig.h"
 #include "Platform/Fake/FakeClock.h"
 #include "Platform/Fake/FakeDefaultApplications.h"
-#include "Platform/Fake/FakeRingServices.h"
 #include "Platform/Qt/QtPointerLocation.h"
 #include "Platform/X11/X11ClickWatcher.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
+#include "Ring/FakeBadgeSources.h"
+#include "Ring/FakeRingServices.h"
 #include "Ring/RingController.h"
 #include "Ring/RingPanel.h"
 #include "Ring/RingView.h"
+#include "support/MigrationsDone.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,9 +36,7 @@ int main(int argc, char** argv)
     }
     QTemporaryDir folder;
     Preferences preferences(folder.filePath(QStringLiteral("prefs.conf")));
-    for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
-             PreferenceKey::moreRingMigrated })
-        preferences.setFlag(key, true);
+    Testing::migrated(preferences);
     ConfigStore store(folder.path(), preferences, [] { return DefaultConfig::make(FakeDefaultApplications {}); });
 
     FakeJournal journal;

@@ -1,9 +1,9 @@
 #include "Actions/ActionRunner.h"
 
 #include "Actions/ErrorLineReader.h"
-#include "Actions/ToastPresenter.h"
-#include "App/Log.h"
-#include "App/Paths.h"
+#include "Base/Log.h"
+#include "Base/Paths.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/ApplicationLauncher.h"
 #include "Platform/ScreenCapture.h"
 #include "Ring/RingController.h"

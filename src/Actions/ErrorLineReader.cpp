@@ -1,6 +1,6 @@
 #include "Actions/ErrorLineReader.h"
 
-#include "App/LineBreaks.h"
+#include "Base/LineBreaks.h"
 
 namespace Quickhalo {
 

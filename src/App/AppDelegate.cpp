@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/Accessibility.h"

@@ -1,21 +1,21 @@
 #include "App/AppServices.h"
 
 #include "Actions/ActionRunner.h"
-#include "Actions/ConfigStore.h"
-#include "Actions/DefaultConfig.h"
-#include "App/FileTrouble.h"
-#include "App/Paths.h"
-#include "App/Preferences.h"
 #include "App/UnavailableServices.h"
+#include "Base/FileTrouble.h"
+#include "Base/Paths.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigStore.h"
+#include "Config/DefaultConfig.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/DBus/DBusNotificationCenter.h"
 #include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
-#include "Platform/X11/X11Clipboard.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11ClickWatcher.h"
+#include "Platform/X11/X11Clipboard.h"
 #include "Platform/X11/X11FrontmostApplication.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "Platform/X11/X11MouseButtonSource.h"
@@ -95,93 +95,93 @@ AppServices::AppServices()
 {
     Parts& parts = *m_parts;
     parts.snapWorker.setMaxThreadCount(1);
-    Toast::setSharedFactory(
-        [&parts] { return std::make_unique<Toast>(parts.pointer, parts.windowSystem, parts.clock); });
+    own<ClipboardStore>([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
+    own<Toast>([&parts] { return std::make_unique<Toast>(parts.pointer, parts.windowSystem, parts.clock); });
     // Made here, on the main thread: processes report their failures from other threads.
     Toast::shared();
-    Notifier::setSharedFactory([&parts] {
-        return std::make_unique<Notifier>(parts.notificationCenter, Toast::shared(), parts.alarmSound, parts.clock);
-    });
+    own<Notifier>(
+        [&parts] {
+            return std::make_unique<Notifier>(parts.notificationCenter, Toast::shared(), parts.alarmSound, parts.clock);
+        },
+        [] { FileTrouble::shared().setPresenter({}); });
     // A file of the user's that could not be read or saved is worth a notification, not only a
     // log line nobody sees.
     FileTrouble::shared().setPresenter(
         [](const QString& title, const QString& body) { Notifier::shared().post(title, body); });
-    ClipboardStore::setSharedFactory([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
-    ConfigStore::setSharedFactory(
-        [] { return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults); });
-    SystemVolume::setSharedFactory([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
-    RingSounds::setSharedFactory(
+    own<ConfigStore>([] {
+        return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults);
+    });
+    own<SystemVolume>([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
+    own<RingSounds>(
         [&parts] { return std::make_unique<RingSounds>(Preferences::shared(), parts.soundOutput, parts.clock); });
-    HotkeyManager::setSharedFactory([&parts] { return std::make_unique<HotkeyManager>(Preferences::shared(), parts.hotkeys); });
-    MouseTriggerMonitor::setSharedFactory([&parts] {
+    // Made with the controller; ended after it, as endings run in reverse.
+    m_endings.push_back([&parts] {
+        parts.backdrop.reset();
+        parts.panel.reset();
+    });
+    own<RingController>(
+        [&parts] {
+            Preferences& preferences = Preferences::shared();
+            parts.panel = std::make_unique<RingPanel>(
+                [&parts, &preferences](QWidget* parent) -> QWidget* {
+                    return new RingView(RingViewSources { RingController::shared(), ConfigStore::shared(),
+                                            SystemVolume::shared(), parts.nowPlaying, parts.badges, preferences,
+                                            [&parts] { return parts.motion.prefersReducedMotion(); } },
+                        parent);
+                },
+                parts.windowSystem, parts.clickWatcher);
+            parts.backdrop = std::make_unique<RingBackdrop>(preferences, parts.windowSystem, parts.motion);
+            parts.backdrop->setRingWindow(parts.panel.get());
+            auto controller = std::make_unique<RingController>(ConfigStore::shared(),
+                RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), SystemVolume::shared(),
+                    parts.nowPlaying, parts.actions, parts.frontmost, parts.pointer, parts.clock });
+            parts.panel->setController(controller.get());
+            parts.actions.setServices({ .launcher = &parts.launcher,
+                .volume = &SystemVolume::shared(),
+                .ring = controller.get(),
+                .snap =
+                    [&parts](WindowPosition position, const std::optional<TargetApplication>& target) {
+                        const std::variant<WindowSnapper::Plan, bool> planned
+                            = parts.windowSnapper.plan(position, target);
+                        if (const bool* result = std::get_if<bool>(&planned))
+                            return *result;
+                        parts.snapWorker.start([&parts, plan = std::get<WindowSnapper::Plan>(planned)] {
+                            parts.windowSnapper.perform(plan);
+                        });
+                        return true;
+                    },
+                .openTool =
+                    [](BuiltinTool tool) {
+                        return ToolViews::open(tool, { ClipboardStore::shared(), [](const QString& copiedToast) {
+                                                          Paster::shared().pasteOrToast(copiedToast);
+                                                      } });
+                    },
+                .clipboard = &parts.clipboard,
+                .copyText = [](const QString& text) { ClipboardStore::shared().copy(text); },
+                .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
+            return controller;
+        },
+        [&parts] {
+            if (parts.panel)
+                parts.panel->setController(nullptr);
+            parts.actions.setServices({});
+        });
+    own<HotkeyManager>([&parts] { return std::make_unique<HotkeyManager>(Preferences::shared(), parts.hotkeys); });
+    own<MouseTriggerMonitor>([&parts] {
         return std::make_unique<MouseTriggerMonitor>(
             Preferences::shared(), parts.mouseButtons, parts.accessibility, parts.clock);
     });
-    RingController::setSharedFactory([&parts] {
-        Preferences& preferences = Preferences::shared();
-        parts.panel = std::make_unique<RingPanel>(
-            [&parts, &preferences](QWidget* parent) -> QWidget* {
-                return new RingView(RingViewSources { RingController::shared(), ConfigStore::shared(), SystemVolume::shared(),
-                                        parts.nowPlaying, parts.badges, preferences,
-                                        [&parts] { return parts.motion.prefersReducedMotion(); } },
-                    parent);
-            },
-            parts.windowSystem, parts.clickWatcher);
-        parts.backdrop = std::make_unique<RingBackdrop>(preferences, parts.windowSystem, parts.motion);
-        parts.backdrop->setRingWindow(parts.panel.get());
-        auto controller = std::make_unique<RingController>(ConfigStore::shared(),
-            RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), SystemVolume::shared(), parts.nowPlaying,
-                parts.actions, parts.frontmost, parts.pointer, parts.clock });
-        parts.panel->setController(controller.get());
-        parts.actions.setServices({ .launcher = &parts.launcher,
-            .volume = &SystemVolume::shared(),
-            .ring = controller.get(),
-            .snap =
-                [&parts](WindowPosition position, const std::optional<TargetApplication>& target) {
-                    const std::variant<WindowSnapper::Plan, bool> planned = parts.windowSnapper.plan(position, target);
-                    if (const bool* result = std::get_if<bool>(&planned))
-                        return *result;
-                    parts.snapWorker.start([&parts, plan = std::get<WindowSnapper::Plan>(planned)] {
-                        parts.windowSnapper.perform(plan);
-                    });
-                    return true;
-                },
-            .openTool =
-                [](BuiltinTool tool) {
-                    return ToolViews::open(tool, { ClipboardStore::shared(), [](const QString& copiedToast) {
-                                                      Paster::shared().pasteOrToast(copiedToast);
-                                                  } });
-                },
-            .clipboard = &parts.clipboard,
-            .copyText = [](const QString& text) { ClipboardStore::shared().copy(text); },
-            .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
-        return controller;
-    });
-    Paster::setSharedFactory([&parts] {
-        return std::make_unique<Paster>(Paster::Services { Preferences::shared(), parts.accessibility,
-            parts.pasteInput, parts.toasts, parts.clock, [] { return RingController::shared().targetApp(); } });
+    own<Paster>([&parts] {
+        return std::make_unique<Paster>(Paster::Services { Preferences::shared(), parts.accessibility, parts.pasteInput,
+            parts.toasts, parts.clock, [] { return RingController::shared().targetApp(); } });
     });
 }
 
 AppServices::~AppServices()
 {
     ToolPanel::destroyAll();
-    Paster::releaseShared();
-    MouseTriggerMonitor::releaseShared();
-    HotkeyManager::releaseShared();
-    if (m_parts->panel)
-        m_parts->panel->setController(nullptr);
-    m_parts->actions.setServices({});
-    RingController::releaseShared();
-    m_parts->backdrop.reset();
-    m_parts->panel.reset();
-    RingSounds::releaseShared();
-    SystemVolume::releaseShared();
-    ConfigStore::releaseShared();
-    FileTrouble::shared().setPresenter({});
-    Notifier::releaseShared();
-    Toast::releaseShared();
-    ClipboardStore::releaseShared();
+    for (auto ending = m_endings.rbegin(); ending != m_endings.rend(); ++ending)
+        (*ending)();
 }
 
 Accessibility& AppServices::accessibility()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace Quickhalo {
 
@@ -10,7 +12,7 @@ class RingPanel;
 
 // The real services of a running Quickhalo, made once after the application object exists.
 // It installs the factories of the shared models, which are then made on first use, and ends
-// those models before the services they use go away.
+// those models in the reverse order of their installation, before the services they use go away.
 class AppServices {
 public:
     AppServices();
@@ -22,7 +24,20 @@ public:
 
 private:
     struct Parts;
+
+    // Installs Model's factory; `beforeEnding` runs just before the model is ended.
+    template <typename Model> void own(typename Model::Factory factory, std::function<void()> beforeEnding = {})
+    {
+        Model::setSharedFactory(std::move(factory));
+        m_endings.push_back([beforeEnding = std::move(beforeEnding)] {
+            if (beforeEnding)
+                beforeEnding();
+            Model::releaseShared();
+        });
+    }
+
     std::unique_ptr<Parts> m_parts;
+    std::vector<std::function<void()>> m_endings;
 };
 
 }

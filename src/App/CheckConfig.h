@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Actions/ConfigStore.h"
+#include "Config/ConfigStore.h"
 
 #include <QString>
 #include <QTextStream>

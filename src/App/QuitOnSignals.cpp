@@ -1,6 +1,6 @@
 #include "App/QuitOnSignals.h"
 
-#include "App/Log.h"
+#include "Base/Log.h"
 
 #include <csignal>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 
 namespace Quickhalo {
 

@@ -4,40 +4,18 @@
 
 #include <QMetaObject>
 
-#include "App/Log.h"
-#include "App/Preferences.h"
+#include "Base/Log.h"
+#include "Base/Preferences.h"
+#include "Hotkey/HotkeyPreset.h"
 #include "Platform/GlobalHotkeys.h"
 
 namespace Quickhalo {
-
-namespace {
-SharedInstance<HotkeyManager>& sharedManager()
-{
-    static SharedInstance<HotkeyManager> instance;
-    return instance;
-}
-}
-
-HotkeyManager& HotkeyManager::shared()
-{
-    return sharedManager().get();
-}
-
-void HotkeyManager::setSharedFactory(SharedInstance<HotkeyManager>::Factory factory)
-{
-    sharedManager().setFactory(std::move(factory));
-}
-
-void HotkeyManager::releaseShared()
-{
-    sharedManager().reset();
-}
 
 HotkeyManager::HotkeyManager(Preferences& preferences, GlobalHotkeys& hotkeys, QObject* parent)
     : QObject(parent)
     , m_preferences(preferences)
     , m_hotkeys(hotkeys)
-    , m_preset(preferences.hotkeyPreset())
+    , m_preset(HotkeyPresets::stored(preferences))
 {
 }
 
@@ -51,7 +29,7 @@ HotkeyManager::~HotkeyManager()
 
 void HotkeyManager::setPreset(HotkeyPreset preset)
 {
-    m_preferences.setHotkeyPreset(preset);
+    HotkeyPresets::store(m_preferences, preset);
     if (preset != m_preset) {
         m_preset = preset;
         Q_EMIT presetChanged(preset);
@@ -78,7 +56,7 @@ void HotkeyManager::registerKey()
         m_isRegistered = false;
     }
     m_isDown = false;
-    const GlobalHotkeys::Registration registration = m_hotkeys.registerHotkey(m_preset);
+    const GlobalHotkeys::Registration registration = m_hotkeys.registerHotkey(HotkeyPresets::combination(m_preset));
     m_isRegistered = registration.isRegistered;
     if (!m_isRegistered)
         Log::write(QStringLiteral("RegisterEventHotKey failed (%1); %2 may be taken")

@@ -4,7 +4,7 @@
 
 #include <QObject>
 
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
 #include "Hotkey/HotkeyPreset.h"
 
 namespace Quickhalo {
@@ -15,7 +15,7 @@ class Preferences;
 // Keeps the one system-wide shortcut that summons the ring registered for the chosen preset and
 // turns the platform's presses and releases into one `onPress` and one `onRelease` per hold.
 // It does not decide what a press means; the ring controller does.
-class HotkeyManager : public QObject {
+class HotkeyManager : public QObject, public Shared<HotkeyManager> {
     Q_OBJECT
     Q_PROPERTY(Quickhalo::HotkeyPreset preset READ preset NOTIFY presetChanged)
 
@@ -25,10 +25,6 @@ public:
     HotkeyManager(const HotkeyManager&) = delete;
     HotkeyManager& operator=(const HotkeyManager&) = delete;
 
-    static HotkeyManager& shared();
-    static void setSharedFactory(SharedInstance<HotkeyManager>::Factory factory);
-    // Ends the shared instance before the services it uses go away.
-    static void releaseShared();
 
     std::function<void()> onPress;
     std::function<void()> onRelease;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeyCombination>
 #include <QString>
 #include <QStringView>
 
@@ -7,6 +8,8 @@
 #include <optional>
 
 namespace Quickhalo {
+
+class Preferences;
 
 // The four keyboard shortcuts that summon the ring: Space with a modifier combination.
 enum class HotkeyPreset { optionSpace, controlOptionSpace, shiftCommandSpace, controlShiftSpace };
@@ -16,6 +19,11 @@ constexpr HotkeyPreset defaultPreset = HotkeyPreset::controlOptionSpace;
 QString rawValue(HotkeyPreset preset);
 QString title(HotkeyPreset preset); // "Ctrl+Alt+Space": the menu, settings and log text
 std::optional<HotkeyPreset> fromRawValue(QStringView raw);
+// Space with the preset's modifiers, as the global hotkeys grab it.
+QKeyCombination combination(HotkeyPreset preset);
+// The stored choice; defaultPreset when absent or unknown.
+HotkeyPreset stored(const Preferences& preferences);
+void store(Preferences& preferences, HotkeyPreset preset);
 const std::array<HotkeyPreset, 4>& all();
 }
 

@@ -1,6 +1,7 @@
 #include "Hotkey/MouseTrigger.h"
 
-#include "App/EnumTable.h"
+#include "Base/EnumTable.h"
+#include "Base/Preferences.h"
 
 namespace Quickhalo::MouseTriggers {
 
@@ -31,6 +32,17 @@ const std::array<MouseTrigger, 4>& all()
 {
     static const auto values = EnumTable::allValues(table);
     return values;
+}
+
+MouseTrigger stored(const Preferences& preferences)
+{
+    const auto raw = preferences.text(PreferenceKey::mouseTrigger);
+    return (raw ? fromRawValue(*raw) : std::nullopt).value_or(MouseTrigger::none);
+}
+
+void store(Preferences& preferences, MouseTrigger trigger)
+{
+    preferences.setText(PreferenceKey::mouseTrigger, rawValue(trigger));
 }
 
 }

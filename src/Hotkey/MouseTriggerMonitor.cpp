@@ -1,20 +1,13 @@
 #include "Hotkey/MouseTriggerMonitor.h"
 
-#include "App/Log.h"
-#include "App/Preferences.h"
+#include "Base/Log.h"
+#include "Base/Preferences.h"
+#include "Hotkey/MouseTrigger.h"
 #include "Platform/Accessibility.h"
 #include "Platform/Clock.h"
 #include "Platform/MouseButtonSource.h"
 
 namespace Quickhalo {
-
-namespace {
-SharedInstance<MouseTriggerMonitor>& sharedMonitor()
-{
-    static SharedInstance<MouseTriggerMonitor> instance;
-    return instance;
-}
-}
 
 MouseTriggerMonitor::MouseTriggerMonitor(
     Preferences& preferences, MouseButtonSource& source, Accessibility& accessibility, Clock& clock)
@@ -29,26 +22,11 @@ MouseTriggerMonitor::~MouseTriggerMonitor()
     teardown();
 }
 
-MouseTriggerMonitor& MouseTriggerMonitor::shared()
-{
-    return sharedMonitor().get();
-}
-
-void MouseTriggerMonitor::setSharedFactory(SharedInstance<MouseTriggerMonitor>::Factory factory)
-{
-    sharedMonitor().setFactory(std::move(factory));
-}
-
-void MouseTriggerMonitor::releaseShared()
-{
-    sharedMonitor().reset();
-}
-
 void MouseTriggerMonitor::reconfigure()
 {
     teardown();
     // The preferences answer none for an absent or unknown text.
-    m_trigger = m_preferences.mouseTrigger();
+    m_trigger = MouseTriggers::stored(m_preferences);
     const std::optional<int> button = MouseTriggers::x11Button(m_trigger);
     if (!button)
         return;

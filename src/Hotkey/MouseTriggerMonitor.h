@@ -4,7 +4,7 @@
 #include <memory>
 #include <utility>
 
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
 #include "Hotkey/MouseTrigger.h"
 
 namespace Quickhalo {
@@ -19,7 +19,7 @@ class RepeatingTimer;
 // the accessibility permission it intercepts the button so that no application sees the click;
 // without it, or when another application holds the button, it only watches and re-checks the
 // permission every 2 seconds. It never prompts for the permission.
-class MouseTriggerMonitor {
+class MouseTriggerMonitor : public Shared<MouseTriggerMonitor> {
 public:
     enum class Mode { off, intercepting, watching };
 
@@ -31,10 +31,6 @@ public:
     MouseTriggerMonitor(const MouseTriggerMonitor&) = delete;
     MouseTriggerMonitor& operator=(const MouseTriggerMonitor&) = delete;
 
-    static MouseTriggerMonitor& shared();
-    static void setSharedFactory(SharedInstance<MouseTriggerMonitor>::Factory factory);
-    // Ends the shared instance before the services it uses go away.
-    static void releaseShared();
 
     // Called on the main thread, at most once per press and once per release.
     void setOnPress(std::function<void()> onPress) { m_onPress = std::move(onPress); }

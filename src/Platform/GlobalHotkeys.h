@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "Hotkey/HotkeyPreset.h"
+#include <QKeyCombination>
 
 namespace Quickhalo {
 
@@ -22,9 +22,9 @@ public:
     // The handlers are called on the main thread from inside the platform's event dispatch, in
     // the order the events arrived; they should only queue their work. Empty ones remove them.
     virtual void setHandlers(std::function<void()> onPressed, std::function<void()> onReleased) = 0;
-    // Grabs the preset's combination, replacing any earlier grab. On failure nothing stays
-    // grabbed, also not the earlier combination.
-    virtual Registration registerHotkey(HotkeyPreset preset) = 0;
+    // Grabs the key with exactly these modifiers (Qt's names: Meta is Super), replacing any
+    // earlier grab. On failure nothing stays grabbed, also not the earlier combination.
+    virtual Registration registerHotkey(QKeyCombination combination) = 0;
     virtual void unregisterHotkey() = 0;
     virtual bool isRegistered() const = 0;
 };

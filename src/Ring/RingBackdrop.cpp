@@ -5,12 +5,11 @@
 #include <QScreen>
 #include <QWindow>
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Base/ScreenCoordinates.h"
 #include "Platform/MotionPreference.h"
 #include "Platform/Qt/QtPointerLocation.h"
-#include "Platform/ScreenCoordinates.h"
 #include "Platform/WindowSystemInfo.h"
-#include "Platform/X11/X11Window.h"
 
 namespace Quickhalo {
 
@@ -60,7 +59,7 @@ void RingBackdrop::show(QPointF around)
     // Mapped last, it would cover the ring too.
     const QWidget* ring = m_ring.data();
     if (ring && ring->isVisible() && ring->windowHandle() && windowHandle())
-        X11Window::stackBelow(*windowHandle(), *ring->windowHandle());
+        m_windowSystem.stackBelow(*windowHandle(), *ring->windowHandle());
     if (m_motion.prefersReducedMotion()) {
         m_progress = 1;
         update();

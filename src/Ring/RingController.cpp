@@ -1,6 +1,6 @@
 #include "Ring/RingController.h"
 
-#include "Actions/ConfigStore.h"
+#include "Config/ConfigStore.h"
 #include "Platform/Clock.h"
 #include "Platform/PointerLocation.h"
 #include "Ring/RingGeometry.h"
@@ -14,12 +14,6 @@
 namespace Quickhalo {
 
 namespace {
-
-SharedInstance<RingController>& sharedController()
-{
-    static SharedInstance<RingController> instance;
-    return instance;
-}
 
 constexpr int slotCount = static_cast<int>(RingPage::slotCount);
 
@@ -58,21 +52,6 @@ RingController::RingController(ConfigStore& configStore, RingControllerServices 
 }
 
 RingController::~RingController() = default;
-
-RingController& RingController::shared()
-{
-    return sharedController().get();
-}
-
-void RingController::setSharedFactory(SharedInstance<RingController>::Factory factory)
-{
-    sharedController().setFactory(std::move(factory));
-}
-
-void RingController::releaseShared()
-{
-    sharedController().reset();
-}
 
 int RingController::ringCount() const
 {

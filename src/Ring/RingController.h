@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Actions/Models.h"
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
+#include "Config/Models.h"
 #include "Platform/FrontmostApplication.h"
 #include "Ring/RingServices.h"
 
@@ -36,7 +36,7 @@ struct RingControllerServices {
 // highlight a slot, tells a hold from a tap that pins the ring, handles clicks, keys and the
 // wheel while open, runs the chosen slice, remembers it for repeating and drives the volume
 // flyout. It draws nothing and owns no window; it talks to the rest only through its services.
-class RingController : public QObject {
+class RingController : public QObject, public Shared<RingController> {
     Q_OBJECT
 
 public:
@@ -66,10 +66,6 @@ public:
     RingController(ConfigStore& configStore, RingControllerServices services, QObject* parent = nullptr);
     ~RingController() override;
 
-    static RingController& shared();
-    static void setSharedFactory(SharedInstance<RingController>::Factory factory);
-    // Ends the shared instance before the services it uses go away.
-    static void releaseShared();
 
     // Published state; each has a change signal.
     State state() const { return m_state; }

@@ -1,6 +1,7 @@
 #include "Ring/RingGlassStyle.h"
 
-#include "App/EnumTable.h"
+#include "Base/EnumTable.h"
+#include "Base/Preferences.h"
 
 namespace Quickhalo::RingGlassStyles {
 
@@ -22,6 +23,17 @@ const std::array<RingGlassStyle, 3>& all()
 {
     static const auto values = EnumTable::allValues(table);
     return values;
+}
+
+RingGlassStyle stored(const Preferences& preferences)
+{
+    const auto raw = preferences.text(PreferenceKey::ringGlass);
+    return (raw ? fromRawValue(*raw) : std::nullopt).value_or(RingGlassStyle::clear);
+}
+
+void store(Preferences& preferences, RingGlassStyle style)
+{
+    preferences.setText(PreferenceKey::ringGlass, rawValue(style));
 }
 
 }

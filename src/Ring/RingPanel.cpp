@@ -15,11 +15,10 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include "Base/ScreenCoordinates.h"
 #include "Platform/ClickWatcher.h"
 #include "Platform/Qt/QtPointerLocation.h"
-#include "Platform/ScreenCoordinates.h"
 #include "Platform/WindowSystemInfo.h"
-#include "Platform/X11/X11Window.h"
 #include "Ring/RingController.h"
 #include "Ring/VolumeArc.h"
 
@@ -243,7 +242,7 @@ bool RingPanel::isKeyWindow() const
     if (!isVisible() || !windowHandle())
         return false;
     // Qt's own answer lags when the ring is hidden and shown again within moments.
-    if (const std::optional<bool> focused = X11Window::hasInputFocus(*windowHandle()))
+    if (const std::optional<bool> focused = m_windowSystem.hasInputFocus(*windowHandle()))
         return *focused;
     return QGuiApplication::focusWindow() == windowHandle();
 }

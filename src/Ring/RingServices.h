@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Actions/Models.h"
+#include "Config/Models.h"
 
 #include <QObject>
 #include <QPointF>

@@ -1,39 +1,18 @@
 #include "Ring/RingSounds.h"
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
 #include "Platform/Clock.h"
 #include "Platform/SoundOutput.h"
 
 namespace Quickhalo {
 
 namespace {
-SharedInstance<RingSounds>& sharedSounds()
-{
-    static SharedInstance<RingSounds> instance;
-    return instance;
-}
-
 constexpr std::array allSounds { RingSound::open, RingSound::tick, RingSound::select };
 
 std::size_t slot(RingSound sound)
 {
     return static_cast<std::size_t>(sound);
 }
-}
-
-RingSounds& RingSounds::shared()
-{
-    return sharedSounds().get();
-}
-
-void RingSounds::setSharedFactory(SharedInstance<RingSounds>::Factory factory)
-{
-    sharedSounds().setFactory(std::move(factory));
-}
-
-void RingSounds::releaseShared()
-{
-    sharedSounds().reset();
 }
 
 RingSounds::RingSounds(Preferences& preferences, SoundOutput& output, Clock& clock,

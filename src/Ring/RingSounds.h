@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
 #include "Ring/RingServices.h"
 #include "Ring/RingSoundSynthesis.h"
 
@@ -17,7 +17,7 @@ class SoundOutput;
 
 // The ring's open, tick and select sounds: synthesised once, each played on its own voice of the
 // output, which starts with the first sound and stops after `idleStopSeconds` without one.
-class RingSounds final : public RingSoundPlayer {
+class RingSounds final : public RingSoundPlayer, public Shared<RingSounds> {
 public:
     static constexpr double idleStopSeconds = 3.0;
 
@@ -25,10 +25,6 @@ public:
         const RingSoundSynthesis::Noise& noise = RingSoundSynthesis::randomNoise());
     ~RingSounds() override;
 
-    static RingSounds& shared();
-    static void setSharedFactory(SharedInstance<RingSounds>::Factory factory);
-    // Ends the shared instance before the services it uses go away.
-    static void releaseShared();
 
     // Silent when the "ringSounds" preference is off or the output cannot start.
     void play(RingSound sound) override;

@@ -1,8 +1,9 @@
 #include "Ring/RingView.h"
 
-#include "Actions/ConfigStore.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigStore.h"
 #include "Ring/HubButton.h"
+#include "Ring/RingGlassStyle.h"
 
 #include <QEasingCurve>
 #include <QPainter>
@@ -78,7 +79,7 @@ RingView::RingView(RingViewSources sources, QWidget* parent)
     connect(&m_sources.badgeSources, &BadgeSources::changed, this, &RingView::refresh);
 
     m_scene = makeRingScene({ controller, m_sources.volume, m_sources.nowPlaying, m_badges,
-        m_sources.preferences.ringGlass() });
+        RingGlassStyles::stored(m_sources.preferences) });
     m_frame.flyoutShownLevel = m_scene.flyout ? m_scene.flyout->level : 0.0f;
     applyToButtons();
 }
@@ -110,7 +111,7 @@ QVariantAnimation* RingView::animation(int milliseconds, std::function<void(doub
 void RingView::refresh()
 {
     RingScene next = makeRingScene({ m_sources.controller, m_sources.volume, m_sources.nowPlaying, m_badges,
-        m_sources.preferences.ringGlass() });
+        RingGlassStyles::stored(m_sources.preferences) });
     if (next == m_scene)
         return;
 

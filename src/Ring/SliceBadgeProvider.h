@@ -6,7 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "Actions/Models.h"
+#include "Config/Models.h"
 
 namespace Quickhalo {
 

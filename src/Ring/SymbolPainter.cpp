@@ -10,7 +10,7 @@
 #include <QTextLayout>
 #include <QTransform>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Ring/SymbolTable.h"
 
 namespace Quickhalo {

@@ -6,8 +6,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
 #include "Hotkey/HotkeyManager.h"
+#include "Hotkey/HotkeyPreset.h"
+#include "Hotkey/MouseTrigger.h"
 #include "Hotkey/MouseTriggerMonitor.h"
 
 namespace Quickhalo {
@@ -55,9 +57,9 @@ QWidget* SettingsWindow::makeGeneralTab()
     m_mouseButton = new QComboBox(tab);
     for (const MouseTrigger trigger : MouseTriggers::all())
         m_mouseButton->addItem(MouseTriggers::label(trigger));
-    m_mouseButton->setCurrentIndex(static_cast<int>(m_preferences.mouseTrigger()));
+    m_mouseButton->setCurrentIndex(static_cast<int>(MouseTriggers::stored(m_preferences)));
     connect(m_mouseButton, &QComboBox::activated, this, [this](int index) {
-        m_preferences.setMouseTrigger(MouseTriggers::all().at(static_cast<std::size_t>(index)));
+        MouseTriggers::store(m_preferences, MouseTriggers::all().at(static_cast<std::size_t>(index)));
         m_mouseTrigger.reconfigure();
     });
     form->addRow(QStringLiteral("Mouse button"), m_mouseButton);

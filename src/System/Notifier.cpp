@@ -1,19 +1,11 @@
 #include "System/Notifier.h"
 
-#include "Actions/ToastPresenter.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/AlertSound.h"
 #include "Platform/Clock.h"
 #include "Platform/NotificationCenter.h"
 
 namespace Quickhalo {
-
-namespace {
-SharedInstance<Notifier>& sharedNotifier()
-{
-    static SharedInstance<Notifier> instance;
-    return instance;
-}
-}
 
 Notifier::Notifier(NotificationCenter& center, ToastPresenter& toasts, AlertSound& alarmSound, Clock& clock)
     : m_center(center)
@@ -21,21 +13,6 @@ Notifier::Notifier(NotificationCenter& center, ToastPresenter& toasts, AlertSoun
     , m_alarmSound(alarmSound)
     , m_clock(clock)
 { }
-
-Notifier& Notifier::shared()
-{
-    return sharedNotifier().get();
-}
-
-void Notifier::setSharedFactory(SharedInstance<Notifier>::Factory factory)
-{
-    sharedNotifier().setFactory(std::move(factory));
-}
-
-void Notifier::releaseShared()
-{
-    sharedNotifier().reset();
-}
 
 void Notifier::requestAuthorizationIfNeeded()
 {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
 #include "System/NotificationPresentation.h"
 
 namespace Quickhalo {
@@ -15,7 +15,7 @@ class ToastPresenter;
 // Posts Quickhalo's notifications through the desktop's notification server, asking the server
 // how it shows them once per run, and adds the alarm sound and a toast to alarm notifications
 // shown while Quickhalo runs. It schedules nothing; the timer, pomodoro and alarms do.
-class Notifier final : public NotificationPresentation {
+class Notifier final : public NotificationPresentation, public Shared<Notifier> {
 public:
     // The user-info key that marks an alarm's notification.
     static QString alarmKey() { return QStringLiteral("quickhaloAlarm"); }
@@ -23,10 +23,6 @@ public:
 
     Notifier(NotificationCenter& center, ToastPresenter& toasts, AlertSound& alarmSound, Clock& clock);
 
-    static Notifier& shared();
-    static void setSharedFactory(SharedInstance<Notifier>::Factory factory);
-    // Ends the shared instance before the services it uses go away.
-    static void releaseShared();
 
     // The first call of the run asks the server; later calls do nothing. Main thread.
     void requestAuthorizationIfNeeded();

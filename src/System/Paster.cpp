@@ -3,8 +3,8 @@
 #include <QStringList>
 
 
-#include "Actions/ToastPresenter.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/Accessibility.h"
 #include "Platform/Clock.h"
 #include "Platform/PasteInput.h"
@@ -13,29 +13,8 @@ namespace Quickhalo {
 
 namespace {
 
-SharedInstance<Paster>& sharedPaster()
-{
-    static SharedInstance<Paster> instance;
-    return instance;
-}
-
 const QString checkmark = QStringLiteral("checkmark.circle.fill");
 
-}
-
-Paster& Paster::shared()
-{
-    return sharedPaster().get();
-}
-
-void Paster::setSharedFactory(SharedInstance<Paster>::Factory factory)
-{
-    sharedPaster().setFactory(std::move(factory));
-}
-
-void Paster::releaseShared()
-{
-    sharedPaster().reset();
 }
 
 Paster::Paster(Services services)

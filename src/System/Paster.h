@@ -7,7 +7,7 @@
 #include <optional>
 #include <list>
 
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
 #include "Platform/FrontmostApplication.h"
 
 namespace Quickhalo {
@@ -21,7 +21,7 @@ class ToastPresenter;
 
 // Delivers a result that is already on the clipboard: pastes it into the application that was in
 // front when the ring opened, or only confirms the copy when pasting is off or not possible.
-class Paster {
+class Paster : public Shared<Paster> {
 public:
     static constexpr double keystrokeDelay = 0.15;
 
@@ -40,9 +40,6 @@ public:
     Paster(const Paster&) = delete;
     Paster& operator=(const Paster&) = delete;
 
-    static Paster& shared();
-    static void setSharedFactory(SharedInstance<Paster>::Factory factory);
-    static void releaseShared();
 
     bool autoPasteEnabled() const;
     // Main thread. `copiedToast` is shown when no paste happens.

@@ -7,29 +7,6 @@
 
 namespace Quickhalo {
 
-namespace {
-SharedInstance<SystemVolume>& sharedVolume()
-{
-    static SharedInstance<SystemVolume> instance;
-    return instance;
-}
-}
-
-SystemVolume& SystemVolume::shared()
-{
-    return sharedVolume().get();
-}
-
-void SystemVolume::setSharedFactory(SharedInstance<SystemVolume>::Factory factory)
-{
-    sharedVolume().setFactory(std::move(factory));
-}
-
-void SystemVolume::releaseShared()
-{
-    sharedVolume().reset();
-}
-
 SystemVolume::SystemVolume(AudioOutputDevice& device, QObject* parent)
     : VolumeControl(parent)
     , m_device(device)

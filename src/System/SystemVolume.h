@@ -1,6 +1,6 @@
 #pragma once
 
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
 #include "Ring/RingServices.h"
 
 namespace Quickhalo {
@@ -11,7 +11,7 @@ struct AudioOutputState;
 // The default output's level and mute as the ring and the volume action see them: a cache that
 // the device keeps current, written through with a 0.01 step so that a moving pointer writes
 // only real changes. It never waits for the sound server. A level above 100 % reads as 1.0.
-class SystemVolume final : public VolumeControl {
+class SystemVolume final : public VolumeControl, public Shared<SystemVolume> {
     Q_OBJECT
     Q_PROPERTY(float level READ level NOTIFY changed)
     Q_PROPERTY(bool isMuted READ isMuted NOTIFY changed)
@@ -25,10 +25,6 @@ public:
     explicit SystemVolume(AudioOutputDevice& device, QObject* parent = nullptr);
     ~SystemVolume() override;
 
-    static SystemVolume& shared();
-    static void setSharedFactory(SharedInstance<SystemVolume>::Factory factory);
-    // Ends the shared instance before the device it follows goes away.
-    static void releaseShared();
 
     // Asks for fresh readings; they arrive through `changed`.
     void refresh() override;

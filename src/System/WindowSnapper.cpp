@@ -1,8 +1,8 @@
 #include "System/WindowSnapper.h"
 
-#include "Actions/ToastPresenter.h"
+#include "Base/ScreenCoordinates.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/Accessibility.h"
-#include "Platform/ScreenCoordinates.h"
 #include "Platform/ScreenLayout.h"
 #include "Platform/WindowMover.h"
 

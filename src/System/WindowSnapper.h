@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Actions/Models.h"
+#include "Config/Models.h"
 #include "Platform/FrontmostApplication.h"
 
 #include <QRect>

@@ -1,6 +1,6 @@
 #include "Tools/ClipboardListing.h"
 
-#include "App/LineBreaks.h"
+#include "Base/LineBreaks.h"
 
 #include <algorithm>
 

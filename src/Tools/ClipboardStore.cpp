@@ -7,12 +7,6 @@ namespace Quickhalo {
 
 namespace {
 
-SharedInstance<ClipboardStore>& sharedStore()
-{
-    static SharedInstance<ClipboardStore> instance;
-    return instance;
-}
-
 }
 
 ClipboardStore::ClipboardStore(ClipboardAccess& clipboard, Clock& clock, std::function<QDateTime()> wallClock)
@@ -24,21 +18,6 @@ ClipboardStore::ClipboardStore(ClipboardAccess& clipboard, Clock& clock, std::fu
 }
 
 ClipboardStore::~ClipboardStore() = default;
-
-ClipboardStore& ClipboardStore::shared()
-{
-    return sharedStore().get();
-}
-
-void ClipboardStore::setSharedFactory(SharedInstance<ClipboardStore>::Factory factory)
-{
-    sharedStore().setFactory(std::move(factory));
-}
-
-void ClipboardStore::releaseShared()
-{
-    sharedStore().reset();
-}
 
 const QStringList& ClipboardStore::skippedTypes()
 {

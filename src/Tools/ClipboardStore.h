@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
 #include "Tools/ClipboardListing.h"
 
 namespace Quickhalo {
@@ -20,7 +20,7 @@ class RepeatingTimer;
 // The last distinct texts copied anywhere on the desktop, newest first, kept in memory only.
 // The clipboard is polled by its change count; tools that copy for the user go through `copy`
 // so the poller does not take their text twice.
-class ClipboardStore final : public QObject {
+class ClipboardStore final : public QObject, public Shared<ClipboardStore> {
     Q_OBJECT
 
 public:
@@ -31,9 +31,6 @@ public:
         std::function<QDateTime()> wallClock = &QDateTime::currentDateTime);
     ~ClipboardStore() override;
 
-    static ClipboardStore& shared();
-    static void setSharedFactory(SharedInstance<ClipboardStore>::Factory factory);
-    static void releaseShared();
 
     const QStringList& items() const { return m_items; }
     // One for each of `items`, in the same order.

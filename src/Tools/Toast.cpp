@@ -8,22 +8,16 @@
 #include <QScreen>
 #include <QThread>
 
+#include "Base/ScreenCoordinates.h"
 #include "Platform/Clock.h"
 #include "Platform/PointerLocation.h"
 #include "Platform/Qt/QtPointerLocation.h"
-#include "Platform/ScreenCoordinates.h"
 #include "Platform/WindowSystemInfo.h"
 #include "Tools/ToastWindow.h"
 
 namespace Quickhalo {
 
 namespace {
-SharedInstance<Toast>& sharedToast()
-{
-    static SharedInstance<Toast> instance;
-    return instance;
-}
-
 // The fade's last step lands on its end within rounding.
 constexpr double fadeTolerance = 1e-6;
 
@@ -49,21 +43,6 @@ Toast::Toast(PointerLocation& pointer, WindowSystemInfo& windowSystem, Clock& cl
 }
 
 Toast::~Toast() = default;
-
-Toast& Toast::shared()
-{
-    return sharedToast().get();
-}
-
-void Toast::setSharedFactory(SharedInstance<Toast>::Factory factory)
-{
-    sharedToast().setFactory(std::move(factory));
-}
-
-void Toast::releaseShared()
-{
-    sharedToast().reset();
-}
 
 void Toast::show(const QString& text, const QString& symbol)
 {

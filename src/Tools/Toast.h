@@ -6,8 +6,8 @@
 #include <QObject>
 #include <QString>
 
-#include "Actions/ToastPresenter.h"
-#include "App/SharedInstance.h"
+#include "Base/SharedInstance.h"
+#include "Base/ToastPresenter.h"
 #include "Tools/ToastPlacement.h"
 
 namespace Quickhalo {
@@ -22,7 +22,7 @@ class WindowSystemInfo;
 // visible for `displaySeconds`, then faded out over `fadeSeconds`. A newer toast replaces the
 // shown one at once and its timers with it. Its windows live on the main thread; show() may be
 // called from any.
-class Toast final : public QObject, public ToastPresenter {
+class Toast final : public QObject, public ToastPresenter, public Shared<Toast> {
     Q_OBJECT
 
 public:
@@ -33,12 +33,8 @@ public:
     Toast(PointerLocation& pointer, WindowSystemInfo& windowSystem, Clock& clock);
     ~Toast() override;
 
-    // Made on first use: make it on the main thread before any other thread shows a toast.
-    static Toast& shared();
-    static void setSharedFactory(SharedInstance<Toast>::Factory factory);
-    static void releaseShared();
-
-    // Returns at once; off the main thread the toast follows on the main thread's next turn.
+    // Returns at once; off the main thread the toast follows on the main thread's next turn. The
+    // shared toast is made on first use: make it on the main thread before any other thread shows one.
     void show(const QString& text, const QString& symbol) override;
 
     // The shown toast's window until it has faded out, else null.

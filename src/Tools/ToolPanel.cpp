@@ -10,8 +10,8 @@
 
 #include <cmath>
 
+#include "Base/ScreenCoordinates.h"
 #include "Platform/Qt/QtPointerLocation.h"
-#include "Platform/ScreenCoordinates.h"
 #include "Tools/ToolPanelPlacement.h"
 
 namespace Quickhalo {

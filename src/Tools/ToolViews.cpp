@@ -19,12 +19,12 @@ bool open(BuiltinTool tool, const Services& services)
 {
     switch (tool) {
     case BuiltinTool::clipboard:
-        ToolPanel::showTool(ClipboardView::toolId, QStringLiteral("Clipboard"), QSizeF(360, 420), [services] {
+        ToolPanel::showTool(ClipboardView::toolId, BuiltinTools::title(tool), QSizeF(360, 420), [services] {
             return new ClipboardView(services.clipboardHistory, handoff(ClipboardView::toolId, services));
         });
         return true;
     case BuiltinTool::calculator:
-        ToolPanel::showTool(CalculatorView::toolId, QStringLiteral("Calculator"), QSizeF(340, 170), [services] {
+        ToolPanel::showTool(CalculatorView::toolId, BuiltinTools::title(tool), QSizeF(340, 170), [services] {
             return new CalculatorView(services.clipboardHistory, handoff(CalculatorView::toolId, services));
         });
         return true;

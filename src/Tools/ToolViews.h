@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "Actions/Models.h"
+#include "Config/Models.h"
 
 namespace Quickhalo {
 

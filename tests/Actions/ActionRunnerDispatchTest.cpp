@@ -8,11 +8,12 @@
 #include <QFile>
 #include <QTest>
 
-#include "Actions/ToastPresenter.h"
-#include "App/Log.h"
+#include "Base/Log.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/Fake/FakeApplicationLauncher.h"
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/ScreenCapture.h"
+#include "support/RecordingToasts.h"
 
 using namespace Quickhalo;
 
@@ -33,12 +34,6 @@ public:
         done(screenshot.value_or(Result {}));
     }
     void pickColour(std::function<void(std::optional<Colour>)> done) override { done(colour); }
-};
-
-class RecordedToasts final : public ToastPresenter {
-public:
-    QStringList shown;
-    void show(const QString& text, const QString& symbol) override { shown << text + QStringLiteral(" | ") + symbol; }
 };
 
 const QString warning = QStringLiteral(" | exclamationmark.triangle.fill");
@@ -93,7 +88,7 @@ protected:
 
     Testing::TemporaryFolder folder;
     Testing::RingFixture ring;
-    RecordedToasts toasts;
+    Testing::RecordingToasts toasts;
     FakeApplicationLauncher launcher;
     FakeCapture capture;
     FakeClipboard clipboard;

@@ -1,8 +1,8 @@
 #include "Actions/ActionRunner.h"
 
 #include "Actions/ErrorLineReader.h"
-#include "Actions/ToastPresenter.h"
-#include "App/Log.h"
+#include "Base/Log.h"
+#include "Base/ToastPresenter.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

@@ -7,14 +7,16 @@
 #include <QElapsedTimer>
 #include <QTest>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Hotkey/HotkeyManager.h"
+#include "Hotkey/HotkeyPreset.h"
+#include "Hotkey/MouseTrigger.h"
 #include "Hotkey/MouseTriggerMonitor.h"
-#include "Tools/ClipboardStore.h"
 #include "Platform/Fake/FakeAccessibility.h"
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeGlobalHotkeys.h"
 #include "Platform/Fake/FakeMouseButtonSource.h"
+#include "Tools/ClipboardStore.h"
 
 using namespace Quickhalo;
 using State = RingController::State;
@@ -56,7 +58,7 @@ TEST_F(AppDelegateTest, TheClipboardHistoryListensFromLaunch)
 TEST_F(AppDelegateTest, TheHotkeyDrivesTheRing)
 {
     launch();
-    ASSERT_EQ(hotkeys.registeredPreset(), HotkeyPreset::controlOptionSpace);
+    ASSERT_EQ(hotkeys.registered(), HotkeyPresets::combination(HotkeyPreset::controlOptionSpace));
     EXPECT_EQ(hotkeys.handlerInstallCount, 1);
 
     hotkeys.simulatePress();
@@ -71,7 +73,7 @@ TEST_F(AppDelegateTest, TheHotkeyDrivesTheRing)
 
 TEST_F(AppDelegateTest, TheMouseTriggerDrivesTheRingAndSurvivesATakenHotkey)
 {
-    ring.preferences.setMouseTrigger(MouseTrigger::middle);
+    MouseTriggers::store(ring.preferences, MouseTrigger::middle);
     hotkeys.failingStatus = 10;
     Log::Capture log;
     launch();

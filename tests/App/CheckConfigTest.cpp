@@ -1,4 +1,4 @@
-#include "Actions/ConfigCodec.h"
+#include "Config/ConfigCodec.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>

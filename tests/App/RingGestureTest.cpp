@@ -1,8 +1,10 @@
-#include "Actions/ConfigCodec.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigCodec.h"
 #include "Hotkey/HotkeyPreset.h"
+#include "Hotkey/MouseTrigger.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
-#include "Ring/DesktopTestSupport.h"
+#include "support/DesktopTestSupport.h"
+#include "support/MigrationsDone.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -37,9 +39,7 @@ protected:
         ASSERT_NO_FATAL_FAILURE(writeConfig());
 
         Preferences preferences(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf")));
-        for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
-                 PreferenceKey::moreRingMigrated })
-            preferences.setFlag(key, true);
+        Testing::migrated(preferences);
         preferences.setFlag(PreferenceKey::ringSounds, false);
 
         m_centre = QGuiApplication::primaryScreen()->geometry().center();
@@ -246,7 +246,8 @@ TEST_F(RingGesture, HoldingOverTheHubAndReleasingRunsNothing)
 
 TEST_F(RingGesture, TheMiddleButtonOpensTheRingAndTheWindowUnderItNeverSeesTheClick)
 {
-    Preferences(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf"))).setMouseTrigger(MouseTrigger::middle);
+    Preferences written(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf")));
+    MouseTriggers::store(written, MouseTrigger::middle);
     int presses = 0;
     QWidget target;
     target.setWindowTitle(QStringLiteral("click target"));
@@ -287,7 +288,7 @@ TEST_F(RingGesture, TheMiddleButtonOpensTheRingAndTheWindowUnderItNeverSeesTheCl
 TEST_F(RingGesture, ATakenShortcutIsLoggedAndTheCommandStillOpensTheRing)
 {
     X11GlobalHotkeys squatter;
-    ASSERT_TRUE(squatter.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    ASSERT_TRUE(squatter.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace)).isRegistered);
     start();
     EXPECT_TRUE(waitForLog("RegisterEventHotKey failed (10); Ctrl+Alt+Space may be taken")) << m_log.constData();
     QTest::qWait(500);

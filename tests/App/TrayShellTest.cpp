@@ -7,7 +7,7 @@
 #include <QAction>
 #include <QMenu>
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Platform/Fake/FakeGlobalHotkeys.h"
 

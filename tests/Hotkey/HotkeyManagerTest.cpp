@@ -1,5 +1,6 @@
 #include "Hotkey/HotkeyManager.h"
 
+#include "Hotkey/HotkeyPreset.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +8,8 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 
-#include "App/Log.h"
-#include "App/Preferences.h"
+#include "Base/Log.h"
+#include "Base/Preferences.h"
 #include "Platform/Fake/FakeGlobalHotkeys.h"
 
 using namespace Quickhalo;
@@ -91,7 +92,7 @@ TEST_F(HotkeyManagerTest, NothingIsReportedWithoutCallbacksOrAfterDestruction)
         EXPECT_TRUE(manager.isDown()) << "the state follows the events also without callbacks";
     }
     EXPECT_FALSE(m_hotkeys.isRegistered()) << "destruction unregisters";
-    m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace);
+    m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace));
     play(QStringLiteral("pr")); // would crash on a handler left behind
     EXPECT_EQ(m_events, QString());
 }
@@ -126,7 +127,7 @@ TEST_F(HotkeyManagerTest, StartsWithTheStoredPresetOrTheDefault)
         m_hotkeys.registrations.clear();
         auto manager = startedManager();
         EXPECT_EQ(manager->preset(), c.expected) << (c.stored ? c.stored : "absent");
-        EXPECT_EQ(m_hotkeys.registrations, std::vector<HotkeyPreset> { c.expected }) << (c.stored ? c.stored : "absent");
+        EXPECT_EQ(m_hotkeys.registrations, std::vector<QKeyCombination> { HotkeyPresets::combination(c.expected) }) << (c.stored ? c.stored : "absent");
     }
 }
 
@@ -137,8 +138,8 @@ TEST_F(HotkeyManagerTest, ChangingThePresetPersistsPublishesAndReregisters)
     // The order: persisted before it is published, published before it is registered.
     bool wasStoredWhenPublished = false;
     QObject::connect(manager.get(), &HotkeyManager::presetChanged, [&] {
-        wasStoredWhenPublished = m_preferences.hotkeyPreset() == HotkeyPreset::shiftCommandSpace
-            && m_hotkeys.registeredPreset() == HotkeyPreset::controlOptionSpace;
+        wasStoredWhenPublished = HotkeyPresets::stored(m_preferences) == HotkeyPreset::shiftCommandSpace
+            && m_hotkeys.registered() == HotkeyPresets::combination(HotkeyPreset::controlOptionSpace);
     });
     play(QStringLiteral("pp"));
     ASSERT_TRUE(manager->isDown());
@@ -151,7 +152,7 @@ TEST_F(HotkeyManagerTest, ChangingThePresetPersistsPublishesAndReregisters)
     EXPECT_EQ(manager->preset(), HotkeyPreset::shiftCommandSpace);
     EXPECT_EQ(Preferences(preferencesPath()).text(PreferenceKey::hotkeyPreset), QStringLiteral("shiftCommandSpace"));
     EXPECT_EQ(m_hotkeys.unregisterCount, 1) << "the old combination is given up first";
-    EXPECT_EQ(m_hotkeys.registeredPreset(), HotkeyPreset::shiftCommandSpace);
+    EXPECT_EQ(m_hotkeys.registered(), HotkeyPresets::combination(HotkeyPreset::shiftCommandSpace));
     EXPECT_FALSE(manager->isDown()) << "re-registering forgets the held key";
 
     // The release of the old hold reports nothing; the next hold is reported whole.
@@ -176,7 +177,7 @@ TEST_F(HotkeyManagerTest, LogsARefusedRegistrationWithTheShownText)
             "Quickhalo: RegisterEventHotKey failed (10); Ctrl+Shift+Space may be taken" },
     };
     for (const Case& c : cases) {
-        m_preferences.setHotkeyPreset(c.preset);
+        HotkeyPresets::store(m_preferences, c.preset);
         m_hotkeys.failingStatus = c.status;
         const Log::Capture log;
         auto manager = startedManager();

@@ -7,8 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include "App/Log.h"
-#include "App/Preferences.h"
+#include "Base/Log.h"
+#include "Base/Preferences.h"
 #include "Platform/Fake/FakeAccessibility.h"
 #include "Platform/Fake/FakeClock.h"
 #include "Platform/Fake/FakeMouseButtonSource.h"

@@ -7,13 +7,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
 #include "Platform/Fake/FakeClickWatcher.h"
 #include "Platform/Fake/FakeMotionPreference.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/GSettingsMotionPreference.h"
-#include "Ring/DesktopTestSupport.h"
 #include "Ring/RingPanel.h"
+#include "support/DesktopTestSupport.h"
 #include "support/TemporaryFolder.h"
 
 using namespace Quickhalo;

@@ -1,9 +1,10 @@
 #include "Ring/RingController.h"
 
-#include "Actions/ConfigStore.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigStore.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Platform/Fake/FakeRingServices.h"
+#include "Ring/FakeRingServices.h"
+#include "support/MigrationsDone.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -38,15 +39,6 @@ class RingControllerTest : public ::testing::Test, protected FakeRingServiceSet 
 protected:
     RingControllerTest() { pointer.position = m_start; }
 
-    // Migrations would change the test rings; they count as done before the store is made.
-    static Preferences& migrated(Preferences& preferences)
-    {
-        for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
-                 PreferenceKey::moreRingMigrated })
-            preferences.setFlag(key, true);
-        return preferences;
-    }
-
     // A point `distance` from the ring's centre towards `slot` (y up, as the pointer reports it).
     QPointF towards(double slotAngle, double distance) const
     {
@@ -72,7 +64,7 @@ protected:
 
     Testing::TemporaryFolder m_folder;
     Preferences m_preferences { m_folder.filePath(QStringLiteral("prefs.conf")) };
-    ConfigStore store { m_folder.path(), migrated(m_preferences), [] { return testConfig(); } };
+    ConfigStore store { m_folder.path(), Testing::migrated(m_preferences), [] { return testConfig(); } };
     const QPointF m_start { 1000, 500 };
 
     FakeClock clock;

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "Actions/ConfigStore.h"
-#include "App/Preferences.h"
-#include "Platform/Fake/FakeBadgeSources.h"
+#include "Base/Preferences.h"
+#include "Config/ConfigStore.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Platform/Fake/FakeRingServices.h"
+#include "Ring/FakeBadgeSources.h"
+#include "Ring/FakeRingServices.h"
 #include "Ring/RingController.h"
+#include "support/MigrationsDone.h"
 #include "support/TemporaryFolder.h"
 
 namespace Quickhalo::Testing {
@@ -28,14 +29,6 @@ struct RingFixture : FakeRingServiceSet {
         return QuickhaloConfig { { a, b } };
     }
 
-    static Preferences& migrated(Preferences& preferences)
-    {
-        for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
-                 PreferenceKey::moreRingMigrated })
-            preferences.setFlag(key, true);
-        return preferences;
-    }
-
     // A point `distance` from the ring's centre at a compass angle, y up.
     QPointF towards(double angle, double distance) const
     {
@@ -56,7 +49,7 @@ struct RingFixture : FakeRingServiceSet {
 
     TemporaryFolder folder;
     Preferences preferences { folder.filePath(QStringLiteral("prefs.conf")) };
-    ConfigStore store { folder.path(), migrated(preferences), [] { return rings(); } };
+    ConfigStore store { folder.path(), Testing::migrated(preferences), [] { return rings(); } };
     FakeClock clock;
     FakeBadgeSources badgeSources;
     RingController controller { store,

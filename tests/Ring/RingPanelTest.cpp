@@ -10,18 +10,19 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-#include "Actions/ConfigStore.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Base/ScreenCoordinates.h"
+#include "Config/ConfigStore.h"
 #include "Platform/Fake/FakeClock.h"
 #include "Platform/Fake/FakeMotionPreference.h"
-#include "Platform/Fake/FakeRingServices.h"
 #include "Platform/Qt/QtPointerLocation.h"
-#include "Platform/ScreenCoordinates.h"
 #include "Platform/X11/X11ClickWatcher.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
-#include "Ring/DesktopTestSupport.h"
+#include "Ring/FakeRingServices.h"
 #include "Ring/RingBackdrop.h"
 #include "Ring/RingController.h"
+#include "support/DesktopTestSupport.h"
+#include "support/MigrationsDone.h"
 #include "support/TemporaryFolder.h"
 
 using namespace Quickhalo;
@@ -110,14 +111,6 @@ protected:
     }
     ~RingPanelTest() override { controller.close(); }
 
-    static Preferences& migrated(Preferences& preferences)
-    {
-        for (const QString& key : { PreferenceKey::windowsToolMigrated, PreferenceKey::muteToVolumeMigrated,
-                 PreferenceKey::moreRingMigrated })
-            preferences.setFlag(key, true);
-        return preferences;
-    }
-
     // The ring centre in Qt's y-down screen points.
     QPoint centreOnScreen() const
     {
@@ -159,7 +152,7 @@ protected:
 
     TemporaryFolder m_folder;
     Preferences preferences { m_folder.filePath(QStringLiteral("prefs.conf")) };
-    ConfigStore store { m_folder.path(), migrated(preferences), [] { return threeRings(); } };
+    ConfigStore store { m_folder.path(), Testing::migrated(preferences), [] { return threeRings(); } };
 
     FakeJournal journal;
     FakeRingSounds sounds { journal };

@@ -1,12 +1,14 @@
-#include "Actions/DefaultConfig.h"
-#include "DesktopTestSupport.h"
+#include "Config/DefaultConfig.h"
 #include "Platform/Fake/FakeDefaultApplications.h"
 #include "Platform/Qt/QtPointerLocation.h"
 #include "Platform/X11/X11ClickWatcher.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
+#include "Ring/RingGlassStyle.h"
 #include "Ring/RingPanel.h"
 #include "Ring/RingView.h"
 #include "RingFixture.h"
+#include "support/DesktopTestSupport.h"
+#include "support/MigrationsDone.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +65,7 @@ protected:
     const QPoint screenCentre { 960, 540 };
     TemporaryFolder folder;
     Preferences preferences { folder.filePath(QStringLiteral("prefs.conf")) };
-    ConfigStore store { folder.path(), RingFixture::migrated(preferences),
+    ConfigStore store { folder.path(), Testing::migrated(preferences),
         [] { return DefaultConfig::make(FakeDefaultApplications {}); } };
     FakeJournal journal;
     FakeRingBackdrop backdrop { journal };
@@ -119,7 +121,7 @@ TEST_F(RingPictures, GlassStylesUnderACompositor)
     EXPECT_TRUE(panel.isTranslucent());
     QList<QImage> styles;
     for (const RingGlassStyle style : RingGlassStyles::all()) {
-        preferences.setRingGlass(style);
+        RingGlassStyles::store(preferences, style);
         styles << photograph(QStringLiteral("glass-") + RingGlassStyles::rawValue(style));
         expectCornersShowTheDesktop(styles.back());
     }

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
 #include "Platform/Fake/FakeClock.h"
 #include "Platform/Fake/FakeSoundOutput.h"
 #include "support/TemporaryFolder.h"

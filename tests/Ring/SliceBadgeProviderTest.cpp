@@ -6,7 +6,7 @@
 
 #include <QSignalSpy>
 
-#include "Platform/Fake/FakeBadgeSources.h"
+#include "Ring/FakeBadgeSources.h"
 
 using namespace Quickhalo;
 

@@ -12,7 +12,7 @@
 #include <QRawFont>
 #include <QTextLayout>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Ring/SymbolTable.h"
 
 using namespace Quickhalo;

@@ -10,7 +10,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include "Actions/Models.h"
+#include "Config/Models.h"
 
 using namespace Quickhalo;
 

@@ -1,12 +1,14 @@
 #include "Settings/SettingsWindow.h"
 
+#include "Hotkey/HotkeyPreset.h"
+#include "Hotkey/MouseTrigger.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
 
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/Fake/FakeAccessibility.h"
@@ -42,7 +44,7 @@ protected:
 
 TEST_F(SettingsWindowTest, PickingAShortcutStoresAndGrabsItAtOnce)
 {
-    preferences.setHotkeyPreset(HotkeyPreset::controlShiftSpace);
+    HotkeyPresets::store(preferences, HotkeyPreset::controlShiftSpace);
     HotkeyManager reread(preferences, hotkeys);
     SettingsWindow window(reread, mouseTrigger, preferences);
     QComboBox& picker = window.shortcutPicker();
@@ -51,8 +53,8 @@ TEST_F(SettingsWindowTest, PickingAShortcutStoresAndGrabsItAtOnce)
 
     pick(picker, 2);
     EXPECT_EQ(reread.preset(), HotkeyPreset::shiftCommandSpace);
-    EXPECT_EQ(hotkeys.registeredPreset(), HotkeyPreset::shiftCommandSpace);
-    EXPECT_EQ(Preferences(path).hotkeyPreset(), HotkeyPreset::shiftCommandSpace);
+    EXPECT_EQ(hotkeys.registered(), HotkeyPresets::combination(HotkeyPreset::shiftCommandSpace));
+    EXPECT_EQ(HotkeyPresets::stored(Preferences(path)), HotkeyPreset::shiftCommandSpace);
 
     reread.setPreset(HotkeyPreset::optionSpace);
     EXPECT_EQ(picker.currentText(), QStringLiteral("Alt+Space")) << "follows changes made elsewhere";
@@ -66,7 +68,7 @@ TEST_F(SettingsWindowTest, PickingAMouseButtonStoresItAndSetsTheTriggerUp)
 
     pick(picker, 2);
     EXPECT_EQ(picker.currentText(), QStringLiteral("Side button (back)"));
-    EXPECT_EQ(Preferences(path).mouseTrigger(), MouseTrigger::button4);
+    EXPECT_EQ(MouseTriggers::stored(Preferences(path)), MouseTrigger::button4);
     EXPECT_EQ(mouseTrigger.mode(), MouseTriggerMonitor::Mode::intercepting);
     EXPECT_EQ(buttons.button(), 8);
 

@@ -7,7 +7,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
-#include "Actions/ToastPresenter.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/Fake/FakeAlertSound.h"
 #include "Platform/Fake/FakeClock.h"
 #include "Platform/Fake/FakeNotificationCenter.h"

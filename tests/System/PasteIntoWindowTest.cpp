@@ -1,6 +1,6 @@
 #include "System/Paster.h"
 
-#include "Ring/DesktopTestSupport.h"
+#include "support/DesktopTestSupport.h"
 #include "support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +9,8 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 
-#include "Actions/ToastPresenter.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11FrontmostApplication.h"

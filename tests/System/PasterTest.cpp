@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "Actions/ToastPresenter.h"
-#include "App/Preferences.h"
+#include "Base/Preferences.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/Fake/FakeAccessibility.h"
 #include "Platform/Fake/FakeClock.h"
 #include "Platform/Fake/FakePasteInput.h"

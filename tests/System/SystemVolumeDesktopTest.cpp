@@ -23,11 +23,13 @@
 #include <QRegularExpression>
 #include <QThread>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "support/TemporaryFolder.h"
+#include "support/Waiting.h"
 
 using namespace Quickhalo;
+using Testing::waitUntil;
 
 // Runs inside scripts/test-desktop, against its PulseAudio (whose volume and default sink it
 // puts back afterwards) and against private PulseAudio servers that it starts, stops and freezes.
@@ -36,17 +38,6 @@ namespace {
 
 constexpr double norm = 65536.0; // PA_VOLUME_NORM
 
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(10);
-    }
-    return true;
-}
 
 // Lets queued readings arrive for a while.
 void settle(int milliseconds)

@@ -11,13 +11,13 @@
 #include <QScreen>
 #include <QThread>
 
+#include "Platform/X11/WorkArea.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11FrontmostApplication.h"
 #include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11WindowMover.h"
-#include "Ring/DesktopTestSupport.h"
-#include "System/RecordingToasts.h"
-#include "System/WorkArea.h"
+#include "support/DesktopTestSupport.h"
+#include "support/RecordingToasts.h"
 
 namespace Quickhalo {
 void PrintTo(const ScreenArea& screen, std::ostream* out)

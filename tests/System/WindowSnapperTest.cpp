@@ -7,7 +7,7 @@
 #include "Platform/Fake/FakeAccessibility.h"
 #include "Platform/Fake/FakeScreenLayout.h"
 #include "Platform/Fake/FakeWindowMover.h"
-#include "System/RecordingToasts.h"
+#include "support/RecordingToasts.h"
 
 QT_BEGIN_NAMESPACE
 void PrintTo(const QRectF& rect, std::ostream* out)

@@ -1,9 +1,9 @@
 // The clipboard history on the real X server, fed by other clients.
 #include "Tools/ClipboardStore.h"
 
-#include "Platform/X11/X11Clipboard.h"
 #include "Platform/Qt/QtClock.h"
-#include "Ring/DesktopTestSupport.h"
+#include "Platform/X11/X11Clipboard.h"
+#include "support/DesktopTestSupport.h"
 #include "support/TemporaryFolder.h"
 
 #include <QElapsedTimer>

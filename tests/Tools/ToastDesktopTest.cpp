@@ -10,8 +10,8 @@
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11PointerLocation.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
-#include "Ring/DesktopTestSupport.h"
 #include "Tools/ToastWindow.h"
+#include "support/DesktopTestSupport.h"
 
 using namespace Quickhalo;
 using namespace Quickhalo::Testing;

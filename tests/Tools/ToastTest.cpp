@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "Platform/Fake/FakeClock.h"
-#include "Platform/Fake/FakeRingServices.h"
 #include "Platform/Fake/FakeWindowSystemInfo.h"
+#include "Ring/FakeRingServices.h"
 #include "Tools/ToastWindow.h"
 
 using namespace Quickhalo;

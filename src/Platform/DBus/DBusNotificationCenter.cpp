@@ -4,7 +4,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 
 namespace Quickhalo {
 

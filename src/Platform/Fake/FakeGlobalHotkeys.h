@@ -15,8 +15,8 @@ public:
     std::optional<int> failingStatus;
     int handlerInstallCount = 0;
     int unregisterCount = 0;
-    // Every preset asked for, refused ones included.
-    std::vector<HotkeyPreset> registrations;
+    // Every combination asked for, refused ones included.
+    std::vector<QKeyCombination> registrations;
 
     void setHandlers(std::function<void()> onPressed, std::function<void()> onReleased) override
     {
@@ -25,40 +25,40 @@ public:
         m_onReleased = std::move(onReleased);
     }
 
-    Registration registerHotkey(HotkeyPreset preset) override
+    Registration registerHotkey(QKeyCombination combination) override
     {
-        registrations.push_back(preset);
-        m_preset.reset();
+        registrations.push_back(combination);
+        m_registered.reset();
         if (failingStatus)
             return { false, *failingStatus };
-        m_preset = preset;
+        m_registered = combination;
         return { true, 0 };
     }
 
     void unregisterHotkey() override
     {
         ++unregisterCount;
-        m_preset.reset();
+        m_registered.reset();
     }
 
-    bool isRegistered() const override { return m_preset.has_value(); }
-    std::optional<HotkeyPreset> registeredPreset() const { return m_preset; }
+    bool isRegistered() const override { return m_registered.has_value(); }
+    std::optional<QKeyCombination> registered() const { return m_registered; }
 
     // As the X11 backend reports them: every press, auto-repeats included, and every release
     // of the shortcut while it is grabbed; nothing while it is not.
     void simulatePress()
     {
-        if (m_preset && m_onPressed)
+        if (m_registered && m_onPressed)
             m_onPressed();
     }
     void simulateRelease()
     {
-        if (m_preset && m_onReleased)
+        if (m_registered && m_onReleased)
             m_onReleased();
     }
 
 private:
-    std::optional<HotkeyPreset> m_preset;
+    std::optional<QKeyCombination> m_registered;
     std::function<void()> m_onPressed;
     std::function<void()> m_onReleased;
 };

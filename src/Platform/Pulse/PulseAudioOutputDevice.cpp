@@ -20,7 +20,7 @@
 #include <QMetaObject>
 #include <QObject>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Platform/Pulse/PulseMainloopLock.h"
 
 namespace Quickhalo {

@@ -11,7 +11,7 @@
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Platform/Pulse/PulseMainloopLock.h"
 
 namespace Quickhalo {

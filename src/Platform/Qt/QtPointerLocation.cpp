@@ -5,7 +5,7 @@
 #include <QRect>
 #include <QScreen>
 
-#include "Platform/ScreenCoordinates.h"
+#include "Base/ScreenCoordinates.h"
 
 namespace Quickhalo {
 

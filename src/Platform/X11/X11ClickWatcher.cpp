@@ -10,7 +10,7 @@
 #include <QRegion>
 #include <QWindow>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Platform/X11/XcbReply.h"
 
 namespace Quickhalo {

@@ -3,6 +3,7 @@
 #include "Platform/X11/X11Connection.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <xcb/xcb_keysyms.h>
 // xkb.h names a member `explicit`, which C++ reserves.
@@ -13,13 +14,22 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Platform/X11/XcbReply.h"
 
 namespace Quickhalo {
 
 namespace {
-constexpr std::uint32_t spaceKeysym = 0x0020;
+// Keys of the Latin-1 range have the keysym of their (lower-case) character; nothing else is
+// needed yet.
+std::optional<std::uint32_t> keysym(Qt::Key key)
+{
+    if (key < Qt::Key_Space || key > Qt::Key_ydiaeresis)
+        return std::nullopt;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        return static_cast<std::uint32_t>(key - Qt::Key_A + 'a');
+    return static_cast<std::uint32_t>(key);
+}
 constexpr std::uint32_t numLockKeysym = 0xff7f;
 constexpr int noWindowSystem = -1;
 }
@@ -41,19 +51,18 @@ X11GlobalHotkeys::~X11GlobalHotkeys()
         QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-std::uint16_t X11GlobalHotkeys::modifierMask(HotkeyPreset preset)
+std::uint16_t X11GlobalHotkeys::modifierMask(Qt::KeyboardModifiers modifiers)
 {
-    switch (preset) {
-    case HotkeyPreset::optionSpace:
-        return XCB_MOD_MASK_1;
-    case HotkeyPreset::controlOptionSpace:
-        return XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
-    case HotkeyPreset::shiftCommandSpace:
-        return XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4;
-    case HotkeyPreset::controlShiftSpace:
-        return XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT;
-    }
-    return XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+    std::uint16_t mask = 0;
+    if (modifiers.testFlag(Qt::ShiftModifier))
+        mask |= XCB_MOD_MASK_SHIFT;
+    if (modifiers.testFlag(Qt::ControlModifier))
+        mask |= XCB_MOD_MASK_CONTROL;
+    if (modifiers.testFlag(Qt::AltModifier))
+        mask |= XCB_MOD_MASK_1;
+    if (modifiers.testFlag(Qt::MetaModifier))
+        mask |= XCB_MOD_MASK_4;
+    return mask;
 }
 
 void X11GlobalHotkeys::setHandlers(std::function<void()> onPressed, std::function<void()> onReleased)
@@ -62,24 +71,24 @@ void X11GlobalHotkeys::setHandlers(std::function<void()> onPressed, std::functio
     m_onReleased = std::move(onReleased);
 }
 
-GlobalHotkeys::Registration X11GlobalHotkeys::registerHotkey(HotkeyPreset preset)
+GlobalHotkeys::Registration X11GlobalHotkeys::registerHotkey(QKeyCombination combination)
 {
     unregisterHotkey();
     if (!m_connection || xcb_connection_has_error(m_connection))
         return { false, noWindowSystem };
-    const std::vector<xcb_keycode_t> spaceKeycodes = keycodes(spaceKeysym);
-    if (spaceKeycodes.empty())
+    const std::optional<std::uint32_t> symbol = keysym(combination.key());
+    const std::vector<xcb_keycode_t> keyKeycodes = symbol ? keycodes(*symbol) : std::vector<xcb_keycode_t> {};
+    if (keyKeycodes.empty())
         return { false, noWindowSystem };
     if (!m_hasDetectableAutoRepeat)
         turnOnDetectableAutoRepeat();
 
     // Lock and Num Lock are part of the state a grab must match exactly.
-    const auto base = modifierMask(preset);
+    const auto base = modifierMask(combination.keyboardModifiers());
     const auto numLock = numLockMask();
     std::vector<std::uint16_t> variants;
-    for (const std::uint16_t extra :
-        { std::uint16_t { 0 }, std::uint16_t { XCB_MOD_MASK_LOCK }, numLock,
-            static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLock) }) {
+    for (const std::uint16_t extra : { std::uint16_t { 0 }, std::uint16_t { XCB_MOD_MASK_LOCK }, numLock,
+             static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLock) }) {
         const auto modifiers = static_cast<std::uint16_t>(base | extra);
         if (std::find(variants.begin(), variants.end(), modifiers) == variants.end())
             variants.push_back(modifiers);
@@ -88,11 +97,11 @@ GlobalHotkeys::Registration X11GlobalHotkeys::registerHotkey(HotkeyPreset preset
     std::vector<Grab> grabs;
     std::vector<xcb_void_cookie_t> cookies;
     for (auto roots = xcb_setup_roots_iterator(xcb_get_setup(m_connection)); roots.rem > 0; xcb_screen_next(&roots)) {
-        for (const xcb_keycode_t keycode : spaceKeycodes) {
+        for (const xcb_keycode_t keycode : keyKeycodes) {
             for (const std::uint16_t modifiers : variants) {
                 // Not owner events: the keys are reported to the root, never to Qt's own windows.
-                cookies.push_back(xcb_grab_key_checked(m_connection, 0, roots.data->root, modifiers, keycode,
-                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+                cookies.push_back(xcb_grab_key_checked(
+                    m_connection, 0, roots.data->root, modifiers, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
                 grabs.push_back({ roots.data->root, keycode, modifiers });
             }
         }
@@ -139,8 +148,8 @@ void X11GlobalHotkeys::turnOnDetectableAutoRepeat()
 {
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(m_connection, &xcb_xkb_id);
     if (extension && extension->present) {
-        XcbReply<xcb_xkb_use_extension_reply_t> use(xcb_xkb_use_extension_reply(m_connection,
-            xcb_xkb_use_extension(m_connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr));
+        XcbReply<xcb_xkb_use_extension_reply_t> use(xcb_xkb_use_extension_reply(
+            m_connection, xcb_xkb_use_extension(m_connection, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr));
         if (use && use->supported) {
             // Only this flag changes; Qt sets others on the same connection.
             const std::uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
@@ -171,8 +180,7 @@ std::uint16_t X11GlobalHotkeys::numLockMask() const
     for (int modifier = 0; modifier < 8; ++modifier) {
         for (int i = 0; i < perModifier; ++i) {
             const xcb_keycode_t key = keys[modifier * perModifier + i];
-            if (key != XCB_NO_SYMBOL
-                && std::find(numLockKeys.begin(), numLockKeys.end(), key) != numLockKeys.end())
+            if (key != XCB_NO_SYMBOL && std::find(numLockKeys.begin(), numLockKeys.end(), key) != numLockKeys.end())
                 return static_cast<std::uint16_t>(1u << modifier);
         }
     }

@@ -11,7 +11,7 @@
 
 namespace Quickhalo {
 
-// Passive key grabs on every root window over Qt's own xcb connection: Space with the preset's
+// Passive key grabs on every root window over Qt's own xcb connection: a key with its
 // modifiers, whatever the state of Caps Lock and Num Lock. Detectable auto-repeat is turned on
 // for the connection, so holding the shortcut gives repeated presses and one release.
 class X11GlobalHotkeys final : public GlobalHotkeys, private QAbstractNativeEventFilter {
@@ -22,12 +22,12 @@ public:
     X11GlobalHotkeys& operator=(const X11GlobalHotkeys&) = delete;
 
     void setHandlers(std::function<void()> onPressed, std::function<void()> onReleased) override;
-    Registration registerHotkey(HotkeyPreset preset) override;
+    Registration registerHotkey(QKeyCombination combination) override;
     void unregisterHotkey() override;
     bool isRegistered() const override { return !m_grabs.empty(); }
 
-    // The modifier bits X11 uses for a preset (Mod1 = Alt, Mod4 = Super).
-    static std::uint16_t modifierMask(HotkeyPreset preset);
+    // The modifier bits X11 uses for Qt's modifiers (Mod1 = Alt, Mod4 = Super).
+    static std::uint16_t modifierMask(Qt::KeyboardModifiers modifiers);
 
 private:
     struct Grab {

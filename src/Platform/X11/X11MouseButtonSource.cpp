@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Platform/X11/XcbReply.h"
 
 namespace Quickhalo {

@@ -3,7 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "Platform/ScreenCoordinates.h"
+#include "Base/ScreenCoordinates.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/XcbReply.h"
 

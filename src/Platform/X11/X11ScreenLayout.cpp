@@ -8,8 +8,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "Platform/X11/WorkArea.h"
 #include "Platform/X11/XcbReply.h"
-#include "System/WorkArea.h"
 
 namespace Quickhalo {
 

@@ -9,7 +9,7 @@
 
 #include <QGuiApplication>
 
-#include "App/Log.h"
+#include "Base/Log.h"
 #include "Platform/X11/XcbReply.h"
 
 namespace Quickhalo {

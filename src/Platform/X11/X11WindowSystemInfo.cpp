@@ -1,5 +1,7 @@
 #include "Platform/X11/X11WindowSystemInfo.h"
 
+#include "Platform/X11/X11Window.h"
+
 #include "Platform/X11/X11Connection.h"
 
 #include "Platform/X11/XcbReply.h"
@@ -80,6 +82,16 @@ bool X11WindowSystemInfo::isCompositing() const
     XcbReply<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, selection), nullptr));
     return owner && owner->owner != XCB_WINDOW_NONE;
+}
+
+bool X11WindowSystemInfo::stackBelow(const QWindow& window, const QWindow& reference) const
+{
+    return X11Window::stackBelow(window, reference);
+}
+
+std::optional<bool> X11WindowSystemInfo::hasInputFocus(const QWindow& window) const
+{
+    return X11Window::hasInputFocus(window);
 }
 
 }

@@ -17,6 +17,8 @@ public:
     bool isConnected() const override { return m_connection != nullptr; }
     QString windowManagerName() const override;
     bool isCompositing() const override;
+    bool stackBelow(const QWindow& window, const QWindow& reference) const override;
+    std::optional<bool> hasInputFocus(const QWindow& window) const override;
 
 private:
     xcb_atom_t atom(const char* name) const;

@@ -7,8 +7,8 @@
 #include <QProcess>
 #include <QTest>
 
-#include "Actions/ToastPresenter.h"
-#include "App/Log.h"
+#include "Base/Log.h"
+#include "Base/ToastPresenter.h"
 #include "Platform/Fake/FakeAlertSound.h"
 #include "Platform/Qt/QtClock.h"
 #include "System/Notifier.h"

@@ -20,14 +20,16 @@
 #include <QProcessEnvironment>
 #include <QThread>
 
-#include "App/Log.h"
-#include "App/Preferences.h"
+#include "Base/Log.h"
+#include "Base/Preferences.h"
 #include "Platform/Qt/QtClock.h"
 #include "Ring/RingSoundSynthesis.h"
 #include "Ring/RingSounds.h"
 #include "support/TemporaryFolder.h"
+#include "support/Waiting.h"
 
 using namespace Quickhalo;
+using Testing::waitUntil;
 
 // Runs inside scripts/test-desktop. The desktop's own sink carries a looping test tone, so these
 // tests play into a sink of their own (float, mono, 44.1 kHz: the monitor returns the samples
@@ -38,18 +40,6 @@ namespace {
 const QString testSink = QStringLiteral("quickhalo_sound_test");
 constexpr std::size_t rate = 44100;
 
-// Spins the event loop (for the real clock's timers) until `condition` holds or time runs out.
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 10000)
-{
-    QDeadlineTimer deadline(milliseconds);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(20);
-    }
-    return true;
-}
 
 QByteArray run(const QString& program, const QStringList& arguments)
 {

@@ -12,8 +12,9 @@
 #include <QTest>
 #include <QWidget>
 
+#include "Hotkey/HotkeyPreset.h"
 #include "Platform/X11/XcbReply.h"
-#include "Ring/DesktopTestSupport.h"
+#include "support/DesktopTestSupport.h"
 
 using namespace Quickhalo;
 using namespace Quickhalo::Testing;
@@ -112,7 +113,7 @@ protected:
 
 TEST_F(X11GlobalHotkeysTest, OneHoldGivesOnePressAndOneRelease)
 {
-    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace)).isRegistered);
     hold("ctrl+alt+space");
     EXPECT_EQ(m_presses, 1);
     EXPECT_EQ(m_releases, 1) << "the releases of Ctrl and Alt must not count";
@@ -120,7 +121,7 @@ TEST_F(X11GlobalHotkeysTest, OneHoldGivesOnePressAndOneRelease)
 
 TEST_F(X11GlobalHotkeysTest, AutoRepeatGivesPressesButOneRelease)
 {
-    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace)).isRegistered);
     hold("ctrl+alt+space", 1500);
     ASSERT_GT(m_presses, 1) << "the server did not auto-repeat, so this proves nothing";
     EXPECT_EQ(m_releases, 1);
@@ -131,7 +132,7 @@ TEST_F(X11GlobalHotkeysTest, WorksWithNumLockOn)
     if (!isNumLockOn())
         xdotool({ QStringLiteral("key"), QStringLiteral("Num_Lock") });
     ASSERT_TRUE(waitUntil(isNumLockOn, 2000)) << "could not turn Num Lock on";
-    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace)).isRegistered);
     hold("ctrl+alt+space");
     EXPECT_EQ(m_presses, 1);
     EXPECT_EQ(m_releases, 1);
@@ -151,7 +152,7 @@ TEST_F(X11GlobalHotkeysTest, ReportsTheKeysAlsoWhileOwnWindowHasFocus)
     window.show();
     window.activateWindow();
     ASSERT_TRUE(waitUntil([&] { return window.isActiveWindow(); })) << "the window did not get focus";
-    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace)).isRegistered);
     hold("ctrl+alt+space");
     EXPECT_EQ(m_presses, 1);
     EXPECT_EQ(m_releases, 1);
@@ -164,15 +165,15 @@ class X11GlobalHotkeysPresetTest : public X11GlobalHotkeysTest,
 TEST_P(X11GlobalHotkeysPresetTest, RegistersAndFires)
 {
     const auto [preset, keys] = GetParam();
-    const auto modifiers = X11GlobalHotkeys::modifierMask(preset);
+    const auto modifiers = X11GlobalHotkeys::modifierMask(HotkeyPresets::combination(preset).keyboardModifiers());
     if (!OtherClient().canGrabAllVariants(modifiers)) {
         // openbox's default configuration binds Alt+Space itself.
-        const auto registration = m_hotkeys.registerHotkey(preset);
+        const auto registration = m_hotkeys.registerHotkey(HotkeyPresets::combination(preset));
         EXPECT_FALSE(registration.isRegistered);
         EXPECT_EQ(registration.status, XCB_ACCESS);
         GTEST_SKIP() << "another client (the window manager) holds " << keys << "; refused as it should be";
     }
-    ASSERT_TRUE(m_hotkeys.registerHotkey(preset).isRegistered);
+    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPresets::combination(preset)).isRegistered);
     EXPECT_FALSE(OtherClient().grab(modifiers)) << "the grab is not in place";
     hold(keys);
     EXPECT_EQ(m_presses, 1) << keys;
@@ -191,7 +192,7 @@ TEST_F(X11GlobalHotkeysTest, ACombinationHeldElsewhereIsRefusedAndNothingStaysGr
         // Only one variant taken: the others are granted first and must be given back.
         OtherClient other;
         ASSERT_TRUE(other.grab(controlAlt | XCB_MOD_MASK_LOCK));
-        const auto registration = m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace);
+        const auto registration = m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace));
         EXPECT_FALSE(registration.isRegistered);
         EXPECT_EQ(registration.status, XCB_ACCESS);
         EXPECT_FALSE(m_hotkeys.isRegistered());
@@ -203,16 +204,16 @@ TEST_F(X11GlobalHotkeysTest, ACombinationHeldElsewhereIsRefusedAndNothingStaysGr
 
 TEST_F(X11GlobalHotkeysTest, ARefusedPresetAlsoGivesUpThePreviousOne)
 {
-    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace)).isRegistered);
     OtherClient other;
     ASSERT_TRUE(other.grab(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));
-    EXPECT_FALSE(m_hotkeys.registerHotkey(HotkeyPreset::controlShiftSpace).isRegistered);
+    EXPECT_FALSE(m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlShiftSpace)).isRegistered);
     EXPECT_TRUE(OtherClient().canGrabAllVariants(controlAlt));
 }
 
 TEST_F(X11GlobalHotkeysTest, UnregisterStopsEventsAndReleasesTheGrab)
 {
-    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPreset::controlOptionSpace).isRegistered);
+    ASSERT_TRUE(m_hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlOptionSpace)).isRegistered);
     m_hotkeys.unregisterHotkey();
     EXPECT_FALSE(m_hotkeys.isRegistered());
     EXPECT_TRUE(OtherClient().canGrabAllVariants(controlAlt));
@@ -224,7 +225,7 @@ TEST_F(X11GlobalHotkeysTest, DestructionReleasesTheGrab)
 {
     {
         X11GlobalHotkeys hotkeys;
-        ASSERT_TRUE(hotkeys.registerHotkey(HotkeyPreset::controlShiftSpace).isRegistered);
+        ASSERT_TRUE(hotkeys.registerHotkey(HotkeyPresets::combination(HotkeyPreset::controlShiftSpace)).isRegistered);
         EXPECT_FALSE(OtherClient().grab(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));
     }
     EXPECT_TRUE(OtherClient().canGrabAllVariants(XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_SHIFT));

@@ -14,7 +14,7 @@
 
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/XcbReply.h"
-#include "Ring/DesktopTestSupport.h"
+#include "support/DesktopTestSupport.h"
 
 namespace Quickhalo {
 namespace {

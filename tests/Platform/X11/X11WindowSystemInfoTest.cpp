@@ -1,4 +1,5 @@
 #include "Platform/X11/X11WindowSystemInfo.h"
+#include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
@@ -8,16 +9,7 @@
 #include <QThread>
 
 using namespace Quickhalo;
-
-namespace {
-bool waitUntil(const std::function<bool()>& condition)
-{
-    QDeadlineTimer deadline(10000);
-    while (!condition() && !deadline.hasExpired())
-        QThread::msleep(50);
-    return condition();
-}
-}
+using Testing::waitUntil;
 
 TEST(X11WindowSystemInfo, SeesTheWindowManagerAndTheCompositor)
 {
