@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -102,6 +103,25 @@ protected:
     bool waitForFile(const QString& relative)
     {
         return QTest::qWaitFor([&] { return m_folder.exists(relative); }, timeoutMs);
+    }
+    // The runner's processes outlive it by design; a test that ends before they do would leave
+    // their QProcess objects behind when its process exits.
+    static bool waitForChildProcessesToEnd()
+    {
+        const bool ended = QTest::qWaitFor([] { return !hasChildProcesses(); }, timeoutMs);
+        QTest::qWait(50);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return ended;
+    }
+    static bool hasChildProcesses()
+    {
+        const QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile children(tasks.filePath(task + QStringLiteral("/children")));
+            if (children.open(QIODevice::ReadOnly) && !children.readAll().trimmed().isEmpty())
+                return true;
+        }
+        return false;
     }
 
     QString writeExecutable(const QString& relative, const QByteArray& script)
@@ -303,6 +323,7 @@ TEST_F(ActionRunnerTest, ShellAndShortcutsComeFromTheEnvironment)
     ASSERT_TRUE(waitForFile(QStringLiteral("shell-arguments")));
     EXPECT_EQ(m_folder.read(QStringLiteral("shell-arguments")), "-lc\necho 'a b' | tr a b >&2\n");
     ASSERT_TRUE(waitForFile(QStringLiteral("daily-ran")));
+    EXPECT_TRUE(waitForChildProcessesToEnd());
 }
 
 TEST_F(ActionRunnerTest, ShellCommandsMayHoldPipesAndRedirections)
