@@ -6,7 +6,6 @@
 #include "Base/ToastPresenter.h"
 #include "Platform/ApplicationLauncher.h"
 #include "Platform/ScreenCapture.h"
-#include "Ring/RingController.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,23 +46,23 @@ ActionRunner::ActionRunner(ToastPresenter& toasts)
     : ActionRunner(toasts, loginShell(qEnvironmentVariable("SHELL")), defaultShortcutsFolder())
 { }
 
-void ActionRunner::run(const ActionKind& kind)
+void ActionRunner::run(const ActionKind& kind, const ActionContext& context)
 {
     std::visit(
-        [this](const auto& action) {
+        [this, &context](const auto& action) {
             using Action = std::decay_t<decltype(action)>;
             if constexpr (std::is_same_v<Action, Actions::Shell>)
                 runProcess(m_shell, { QStringLiteral("-lc"), action.command }, QStringLiteral("Command failed"));
             else if constexpr (std::is_same_v<Action, Actions::Shortcut>)
                 runShortcut(action.name);
             else if constexpr (std::is_same_v<Action, Actions::Builtin>)
-                runBuiltin(action.tool);
+                runBuiltin(action.tool, context);
             else if constexpr (std::is_same_v<Action, Actions::App>)
                 openApp(action.path);
             else if constexpr (std::is_same_v<Action, Actions::Url>)
                 openUrl(action.address);
             else if constexpr (std::is_same_v<Action, Actions::Snap>)
-                snap(action.position);
+                snap(action.position, context.target);
         },
         kind);
 }
@@ -78,7 +77,7 @@ QString ActionRunner::program(const QString& name) const
     return m_services.findProgram ? m_services.findProgram(name) : QStandardPaths::findExecutable(name);
 }
 
-void ActionRunner::runBuiltin(BuiltinTool tool)
+void ActionRunner::runBuiltin(BuiltinTool tool, const ActionContext& context)
 {
     switch (tool) {
     case BuiltinTool::sleepDisplay: {
@@ -95,18 +94,19 @@ void ActionRunner::runBuiltin(BuiltinTool tool)
         toggleVolumeMute();
         return;
     case BuiltinTool::windows:
-        openWindowsRing();
+        // Navigation, not an action: the ring opens its window positions itself.
+        notAvailable(QStringLiteral("the window-position ring outside the ring"));
         return;
     case BuiltinTool::screenshot:
         screenshot();
         return;
     case BuiltinTool::colorPicker:
-        pickColour();
+        pickColour(context.target);
         return;
     default:
         break;
     }
-    if (!m_services.openTool || !m_services.openTool(tool))
+    if (!m_services.openTool || !m_services.openTool(tool, context))
         notAvailable(QStringLiteral("the built-in tool “") + BuiltinTools::title(tool) + QStringLiteral("”"));
 }
 
@@ -262,7 +262,7 @@ QString ActionRunner::hexColour(double red, double green, double blue)
     return QStringLiteral("#") + component(red) + component(green) + component(blue);
 }
 
-void ActionRunner::pickColour()
+void ActionRunner::pickColour(const std::optional<TargetApplication>& target)
 {
     ScreenCapture* capture = m_services.capture;
     if (!capture || !m_services.copyText) {
@@ -270,44 +270,25 @@ void ActionRunner::pickColour()
         return;
     }
     QPointer<QObject> alive(&m_lifetime);
-    capture->pickColour([this, alive](std::optional<ScreenCapture::Colour> colour) {
+    capture->pickColour([this, alive, target](std::optional<ScreenCapture::Colour> colour) {
         if (!alive || !colour)
             return;
         const QString text = hexColour((*colour)[0], (*colour)[1], (*colour)[2]);
         m_services.copyText(text);
         const QString copied = QStringLiteral("Copied ") + text;
         if (m_services.pasteOrToast)
-            m_services.pasteOrToast(copied);
+            m_services.pasteOrToast(copied, target);
         else
             m_toasts.show(copied, successSymbol());
     });
 }
 
-RingPage ActionRunner::windowsPage()
-{
-    std::vector<std::optional<Slice>> slices;
-    for (const WindowPosition position : WindowPositions::all())
-        slices.emplace_back(Slice::forPosition(position));
-    return RingPage { QUuid::createUuid(), QStringLiteral("Windows"), RingPage::normalised(slices) };
-}
-
-void ActionRunner::openWindowsRing()
-{
-    if (!m_services.ring) {
-        notAvailable(QStringLiteral("the window-position ring"));
-        return;
-    }
-    m_services.ring->openTransient(windowsPage(), m_services.ring->origin());
-}
-
-void ActionRunner::snap(WindowPosition position)
+void ActionRunner::snap(WindowPosition position, const std::optional<TargetApplication>& target)
 {
     if (!m_services.snap) {
         notAvailable(QStringLiteral("window snapping"));
         return;
     }
-    const std::optional<TargetApplication> target
-        = m_services.ring ? m_services.ring->targetApp() : std::optional<TargetApplication>();
     m_services.snap(position, target);
 }
 

@@ -138,7 +138,6 @@ AppServices::AppServices()
             parts.panel->setController(controller.get());
             parts.actions.setServices({ .launcher = &parts.launcher,
                 .volume = &SystemVolume::shared(),
-                .ring = controller.get(),
                 .snap =
                     [&parts](WindowPosition position, const std::optional<TargetApplication>& target) {
                         const std::variant<WindowSnapper::Plan, bool> planned
@@ -151,14 +150,18 @@ AppServices::AppServices()
                         return true;
                     },
                 .openTool =
-                    [](BuiltinTool tool) {
-                        return ToolViews::open(tool, { ClipboardStore::shared(), [](const QString& copiedToast) {
-                                                          Paster::shared().pasteOrToast(copiedToast);
-                                                      } });
+                    [](BuiltinTool tool, const ActionContext& context) {
+                        return ToolViews::open(
+                            tool, { ClipboardStore::shared(), [target = context.target](const QString& copiedToast) {
+                                       Paster::shared().pasteOrToast(copiedToast, target);
+                                   } });
                     },
                 .clipboard = &parts.clipboard,
                 .copyText = [](const QString& text) { ClipboardStore::shared().copy(text); },
-                .pasteOrToast = [](const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast); } });
+                .pasteOrToast =
+                    [](const QString& copiedToast, const std::optional<TargetApplication>& target) {
+                        Paster::shared().pasteOrToast(copiedToast, target);
+                    } });
             return controller;
         },
         [&parts] {
@@ -172,8 +175,8 @@ AppServices::AppServices()
             Preferences::shared(), parts.mouseButtons, parts.accessibility, parts.clock);
     });
     own<Paster>([&parts] {
-        return std::make_unique<Paster>(Paster::Services { Preferences::shared(), parts.accessibility, parts.pasteInput,
-            parts.toasts, parts.clock, [] { return RingController::shared().targetApp(); } });
+        return std::make_unique<Paster>(Paster::Services {
+            Preferences::shared(), parts.accessibility, parts.pasteInput, parts.toasts, parts.clock });
     });
 }
 

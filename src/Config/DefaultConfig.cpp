@@ -60,4 +60,12 @@ QuickhaloConfig make(const DefaultApplications& applications)
     return QuickhaloConfig { { std::move(tools), std::move(launch), moreRing() } };
 }
 
+RingPage windowsPage()
+{
+    std::vector<std::optional<Slice>> slices;
+    for (const WindowPosition position : WindowPositions::all())
+        slices.emplace_back(Slice::forPosition(position));
+    return RingPage { QUuid::createUuid(), QStringLiteral("Windows"), RingPage::normalised(slices) };
+}
+
 }

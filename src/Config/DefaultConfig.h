@@ -13,4 +13,8 @@ QuickhaloConfig make(const DefaultApplications& applications);
 // The "More" ring on its own, as the migration that adds it needs it.
 RingPage moreRing();
 
+// The window-position sub-ring the "Windows" tool opens: Maximise at the top, then clockwise to
+// Top Left.
+RingPage windowsPage();
+
 }

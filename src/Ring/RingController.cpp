@@ -1,6 +1,7 @@
 #include "Ring/RingController.h"
 
 #include "Config/ConfigStore.h"
+#include "Config/DefaultConfig.h"
 #include "Platform/Clock.h"
 #include "Platform/PointerLocation.h"
 #include "Ring/RingGeometry.h"
@@ -335,9 +336,20 @@ void RingController::run(const Slice& slice)
     recordLast(slice);
     m_services.sounds.play(RingSound::select);
     close();
+    // The window positions are a ring of their own, reopened where this one was.
+    if (slice.kind == ActionKind(Actions::Builtin { BuiltinTool::windows })) {
+        QPointer<RingController> alive(this);
+        m_services.clock.later([alive, origin = m_origin] {
+            if (alive)
+                alive->openTransient(DefaultConfig::windowsPage(), origin);
+        });
+        return;
+    }
     // The action starts once the ring has gone, so that it acts on the window behind it.
     ActionExecutor* actions = &m_services.actions;
-    m_services.clock.later([actions, kind = slice.kind] { actions->run(kind); });
+    m_services.clock.later([actions, kind = slice.kind, context = ActionContext { m_targetApp, m_origin }] {
+        actions->run(kind, context);
+    });
 }
 
 void RingController::recordLast(const Slice& slice)

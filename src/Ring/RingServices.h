@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Config/Models.h"
+#include "Platform/FrontmostApplication.h"
 
 #include <QObject>
 #include <QPointF>
@@ -95,11 +96,21 @@ Q_SIGNALS:
     void changed();
 };
 
+// What an action needs of the moment the ring opened, captured then and handed over with it, so
+// that nothing the action does has to ask the ring again.
+struct ActionContext {
+    // The application in front when the ring opened: where results are pasted, whose window snaps.
+    std::optional<TargetApplication> target;
+    // The ring's centre (y up).
+    QPointF origin;
+    bool operator==(const ActionContext&) const = default;
+};
+
 // Carries out a slice's action (launch, open, snap, tools...).
 class ActionExecutor {
 public:
     virtual ~ActionExecutor() = default;
-    virtual void run(const ActionKind& kind) = 0;
+    virtual void run(const ActionKind& kind, const ActionContext& context) = 0;
 };
 
 }

@@ -48,7 +48,7 @@ bool Paster::isTerminal(const QString& windowClass)
     return terminals.contains(windowClass.trimmed(), Qt::CaseInsensitive);
 }
 
-void Paster::pasteOrToast(const QString& copiedToast)
+void Paster::pasteOrToast(const QString& copiedToast, const std::optional<TargetApplication>& target)
 {
     if (!autoPasteEnabled()) {
         m_services.toasts.show(copiedToast, checkmark);
@@ -59,7 +59,6 @@ void Paster::pasteOrToast(const QString& copiedToast)
         m_prompted = true;
         accessibility.promptForTrust();
     }
-    const std::optional<TargetApplication> target = m_services.targetApp ? m_services.targetApp() : std::nullopt;
     if (accessibility.isTrusted() && target && target->windowId != 0) {
         paste(*target);
         return;

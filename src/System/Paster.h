@@ -31,8 +31,6 @@ public:
         PasteInput& input;
         ToastPresenter& toasts;
         Clock& clock;
-        // The ring's target application at the time of the paste.
-        std::function<std::optional<TargetApplication>()> targetApp;
     };
 
     explicit Paster(Services services);
@@ -42,8 +40,9 @@ public:
 
 
     bool autoPasteEnabled() const;
-    // Main thread. `copiedToast` is shown when no paste happens.
-    void pasteOrToast(const QString& copiedToast);
+    // Main thread. Pastes into `target`, the application in front when the ring opened;
+    // `copiedToast` is shown when no paste happens.
+    void pasteOrToast(const QString& copiedToast, const std::optional<TargetApplication>& target);
     // Whether this run has already asked for the permission from the paste path.
     bool hasPrompted() const { return m_prompted; }
 

@@ -46,15 +46,15 @@ protected:
         capture.clipboard = &clipboard;
         runner.setServices({ .launcher = &launcher,
             .volume = &ring.volume,
-            .ring = &ring.controller,
             .snap =
                 [this](WindowPosition position, const std::optional<TargetApplication>& target) {
                     snaps << qMakePair(position, target);
                     return true;
                 },
             .openTool =
-                [this](BuiltinTool tool) {
+                [this](BuiltinTool tool, const ActionContext& context) {
                     openedTools << tool;
+                    toolContexts << context;
                     return tool == BuiltinTool::notes;
                 },
             .findProgram = [this](const QString& name) { return programs.value(name); },
@@ -65,7 +65,11 @@ protected:
                     clipboard.setText(text);
                     recorded << text;
                 },
-            .pasteOrToast = [this](const QString& copiedToast) { pastes << copiedToast; } });
+            .pasteOrToast =
+                [this](const QString& copiedToast, const std::optional<TargetApplication>& target) {
+                    pastes << copiedToast;
+                    pasteTargets << target;
+                } });
     }
 
     // A stand-in program that records its arguments and answers like the real one.
@@ -97,6 +101,8 @@ protected:
     ActionRunner runner { toasts, QStringLiteral("/bin/sh"), folder.path() };
     QList<QPair<WindowPosition, std::optional<TargetApplication>>> snaps;
     QList<BuiltinTool> openedTools;
+    QList<ActionContext> toolContexts;
+    QList<std::optional<TargetApplication>> pasteTargets;
     QHash<QString, QString> programs;
 };
 
@@ -195,38 +201,27 @@ TEST_F(ActionRunnerDispatch, DisplaySleepAsksTheXServer)
     EXPECT_TRUE(toasts.shown.isEmpty()) << "success is silent";
 }
 
-TEST_F(ActionRunnerDispatch, TheWindowsToolReopensTheRingWithThePositionsAndSnapsTheTarget)
+TEST_F(ActionRunnerDispatch, SnapsTheWindowOfTheTargetThatComesWithTheAction)
 {
-    ring.frontmost.front = TargetApplication { 77, 12, QStringLiteral("Mousepad") };
-    ring.controller.hotkeyPressed();
-    const QPointF origin = ring.controller.origin();
-    ring.controller.close();
-
-    runner.run(Actions::Builtin { BuiltinTool::windows });
-    ASSERT_EQ(ring.controller.state(), RingController::State::sticky);
-    const std::optional<RingPage>& page = ring.controller.transientPage();
-    ASSERT_TRUE(page.has_value());
-    EXPECT_EQ(page->name, QStringLiteral("Windows"));
-    EXPECT_EQ(ring.controller.origin(), origin);
-    for (std::size_t slot = 0; slot < RingPage::slotCount; ++slot) {
-        ASSERT_TRUE(page->slices[slot].has_value());
-        EXPECT_EQ(page->slices[slot]->kind, ActionKind { Actions::Snap { WindowPositions::all()[slot] } });
-    }
-    EXPECT_EQ(page->slices[0]->title, QStringLiteral("Maximise"));
-
-    runner.run(Actions::Snap { WindowPosition::leftHalf });
+    const TargetApplication mousepad { 77, 12, QStringLiteral("Mousepad") };
+    runner.run(Actions::Snap { WindowPosition::leftHalf }, { mousepad, QPointF(300, 300) });
     ASSERT_EQ(snaps.size(), 1);
     EXPECT_EQ(snaps.first().first, WindowPosition::leftHalf);
-    EXPECT_EQ(snaps.first().second, ring.controller.targetApp());
-    EXPECT_TRUE(snaps.first().second.has_value());
+    EXPECT_EQ(snaps.first().second, mousepad);
+
+    runner.run(Actions::Snap { WindowPosition::maximize });
+    ASSERT_EQ(snaps.size(), 2);
+    EXPECT_FALSE(snaps.last().second.has_value()) << "no ring, no target";
 }
 
 TEST_F(ActionRunnerDispatch, ToolsOpenTheirPanelsOrSayTheyAreNotThereYet)
 {
     Log::Capture log;
-    runner.run(Actions::Builtin { BuiltinTool::notes });
-    runner.run(Actions::Builtin { BuiltinTool::calculator });
+    const ActionContext context { TargetApplication { 77, 12, QStringLiteral("Mousepad") }, QPointF(300, 300) };
+    runner.run(Actions::Builtin { BuiltinTool::notes }, context);
+    runner.run(Actions::Builtin { BuiltinTool::calculator }, context);
     EXPECT_EQ(openedTools, QList<BuiltinTool>({ BuiltinTool::notes, BuiltinTool::calculator }));
+    EXPECT_EQ(toolContexts, QList<ActionContext>({ context, context })) << "a tool's result goes where the ring was";
     EXPECT_EQ(log.lines(),
         QStringList { QStringLiteral("Quickhalo: the built-in tool “Calculator” is not available yet") });
 }
@@ -257,10 +252,12 @@ TEST_F(ActionRunnerDispatch, ScreenshotsAreConfirmedOnlyWhenSomethingWasCopied)
 TEST_F(ActionRunnerDispatch, APickedColourIsCopiedRecordedAndPasted)
 {
     capture.colour = ScreenCapture::Colour { 1.0, 0.5, 0.0 };
-    runner.run(Actions::Builtin { BuiltinTool::colorPicker });
+    const TargetApplication mousepad { 77, 12, QStringLiteral("Mousepad") };
+    runner.run(Actions::Builtin { BuiltinTool::colorPicker }, { mousepad, QPointF(300, 300) });
     EXPECT_EQ(clipboard.text(), QStringLiteral("#FF8000")) << "127.5 rounds up";
     EXPECT_EQ(recorded, QStringList { QStringLiteral("#FF8000") });
     EXPECT_EQ(pastes, QStringList { QStringLiteral("Copied #FF8000") });
+    EXPECT_EQ(pasteTargets, QList<std::optional<TargetApplication>> { mousepad });
 
     capture.colour.reset();
     runner.run(Actions::Builtin { BuiltinTool::colorPicker });

@@ -203,11 +203,13 @@ public:
     {
     }
     std::vector<ActionKind> ran;
+    std::vector<ActionContext> contexts; // beside `ran`
     std::function<void(const ActionKind&)> onRun; // lets a test look at the world when it runs
-    void run(const ActionKind& kind) override
+    void run(const ActionKind& kind, const ActionContext& context) override
     {
         m_journal.add(QStringLiteral("action.run"));
         ran.push_back(kind);
+        contexts.push_back(context);
         if (onRun)
             onRun(kind);
     }

@@ -109,6 +109,57 @@ TEST_F(RingControllerTest, HoldMoveReleaseRunsTheSlotOnceAfterTheRingHasClosed)
     EXPECT_EQ(controller.lastSliceId(), slotOf(0, 3).id);
 }
 
+TEST_F(RingControllerTest, ActionsGetTheTargetAndOriginOfTheRingThatRanThem)
+{
+    frontmost.front = TargetApplication { 77, 12, QStringLiteral("Mousepad") };
+    controller.hotkeyPressed();
+    const QPointF origin = controller.origin();
+    pointAt(3);
+    wait(2.0 / 60.0);
+    frontmost.front = TargetApplication { 78, 13, QStringLiteral("Other") };
+    controller.hotkeyReleased();
+    clock.runLater();
+    ASSERT_EQ(actions.contexts.size(), 1u);
+    EXPECT_EQ(actions.contexts[0], (ActionContext { TargetApplication { 77, 12, QStringLiteral("Mousepad") }, origin }))
+        << "what was in front when the ring opened, not when the action runs";
+}
+
+TEST_F(RingControllerTest, TheWindowsToolReopensTheRingWithThePositionsWhereItWas)
+{
+    QuickhaloConfig config = store.config();
+    config.rings[0].slices[1] = Slice::forTool(BuiltinTool::windows);
+    store.setConfig(config);
+    frontmost.front = TargetApplication { 77, 12, QStringLiteral("Mousepad") };
+    controller.hotkeyPressed();
+    const QPointF origin = controller.origin();
+    pointAt(1);
+    wait(2.0 / 60.0);
+    controller.hotkeyReleased();
+    EXPECT_EQ(controller.state(), State::closed);
+    clock.runLater();
+
+    EXPECT_TRUE(actions.ran.empty()) << "opening the positions is navigation, not an action";
+    ASSERT_EQ(controller.state(), State::sticky);
+    const std::optional<RingPage>& page = controller.transientPage();
+    ASSERT_TRUE(page.has_value());
+    EXPECT_EQ(page->name, QStringLiteral("Windows"));
+    EXPECT_EQ(controller.origin(), origin);
+    for (std::size_t slot = 0; slot < RingPage::slotCount; ++slot) {
+        ASSERT_TRUE(page->slices[slot].has_value());
+        EXPECT_EQ(page->slices[slot]->kind, ActionKind { Actions::Snap { WindowPositions::all()[slot] } });
+    }
+    EXPECT_EQ(page->slices[0]->title, QStringLiteral("Maximise"));
+
+    // Choosing a position snaps the window the first ring was opened over.
+    pointAt(6);
+    wait(2.0 / 60.0);
+    controller.handleClick();
+    clock.runLater();
+    ASSERT_EQ(actions.ran.size(), 1u);
+    EXPECT_EQ(actions.ran[0], ActionKind { Actions::Snap { WindowPositions::all()[6] } });
+    EXPECT_EQ(actions.contexts[0].target, (TargetApplication { 77, 12, QStringLiteral("Mousepad") }));
+}
+
 TEST_F(RingControllerTest, ReleaseOverTheHubDependsOnHowLongItWasHeld)
 {
     struct Case {

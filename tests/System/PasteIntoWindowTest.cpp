@@ -67,7 +67,7 @@ protected:
     RecordedToasts toasts;
     QtClock clock;
     std::optional<TargetApplication> target;
-    Paster paster { { preferences, accessibility, input, toasts, clock, [this] { return target; } } };
+    Paster paster { { preferences, accessibility, input, toasts, clock } };
     QLineEdit field;
     QWidget elsewhere;
 };
@@ -77,7 +77,7 @@ protected:
 TEST_F(PasteIntoWindow, TheCopiedValueArrivesInTheWindowTheRingWasOpenedOver)
 {
     ASSERT_TRUE(accessibility.isTrusted()) << "X11 with XTEST";
-    paster.pasteOrToast(QStringLiteral("Copied pasted-42"));
+    paster.pasteOrToast(QStringLiteral("Copied pasted-42"), target);
     EXPECT_EQ(toasts.texts, QStringList { QStringLiteral("Pasted") });
     EXPECT_TRUE(waitUntil([&] { return field.text() == QStringLiteral("pasted-42"); }))
         << "field holds: " << field.text().toStdString();
@@ -87,7 +87,7 @@ TEST_F(PasteIntoWindow, TheCopiedValueArrivesInTheWindowTheRingWasOpenedOver)
 TEST_F(PasteIntoWindow, WithAutoPasteOffOnlyTheCopyIsConfirmed)
 {
     preferences.setFlag(PreferenceKey::autoPaste, false);
-    paster.pasteOrToast(QStringLiteral("Copied pasted-42"));
+    paster.pasteOrToast(QStringLiteral("Copied pasted-42"), target);
     QTest::qWait(500);
     EXPECT_EQ(toasts.texts, QStringList { QStringLiteral("Copied pasted-42") });
     EXPECT_TRUE(field.text().isEmpty());

@@ -36,7 +36,7 @@ protected:
     JournalToasts toasts { journal };
     FakeClock clock;
     std::optional<TargetApplication> target = TargetApplication { 0x400007, 4242, QStringLiteral("Mousepad") };
-    Paster paster { { preferences, accessibility, input, toasts, clock, [this] { return target; } } };
+    Paster paster { { preferences, accessibility, input, toasts, clock } };
 
     const QString copied = QStringLiteral("Copied #1E90FF / checkmark.circle.fill");
 };
@@ -46,7 +46,7 @@ protected:
 TEST_F(PasterTest, PastesIntoTheTargetAfterShowingPasted)
 {
     EXPECT_TRUE(paster.autoPasteEnabled()) << "on unless switched off";
-    paster.pasteOrToast(QStringLiteral("Copied #1E90FF"));
+    paster.pasteOrToast(QStringLiteral("Copied #1E90FF"), target);
     EXPECT_EQ(journal,
         QStringList({ QStringLiteral("activate 4194311"), QStringLiteral("Pasted / doc.on.clipboard") }));
 
@@ -64,9 +64,9 @@ TEST_F(PasterTest, PastesIntoTheTargetAfterShowingPasted)
 TEST_F(PasterTest, TwoPastesInsideTheDelaySendTwoKeystrokesAndTerminalsGetShift)
 {
     target->windowClass = QStringLiteral("XTerm");
-    paster.pasteOrToast(QStringLiteral("Copied 1"));
+    paster.pasteOrToast(QStringLiteral("Copied 1"), target);
     clock.advance(0.05);
-    paster.pasteOrToast(QStringLiteral("Copied 2"));
+    paster.pasteOrToast(QStringLiteral("Copied 2"), target);
     clock.advance(Paster::keystrokeDelay);
     EXPECT_EQ(journal.count(QStringLiteral("ctrl+shift+v")), 2);
     EXPECT_EQ(journal.count(QStringLiteral("ctrl+v")), 0);
@@ -91,10 +91,10 @@ TEST_F(PasterTest, OnlyConfirmsTheCopyWhenPastingIsOffImpossibleOrTargetless)
         preferences.setFlag(PreferenceKey::autoPaste, c.autoPaste);
         FakeAccessibility permission;
         permission.trusted = c.trusted;
-        Paster local({ preferences, permission, input, toasts, clock,
-            [&]() -> std::optional<TargetApplication> { return c.hasTarget ? target : std::nullopt; } });
-        local.pasteOrToast(QStringLiteral("Copied #1E90FF"));
-        local.pasteOrToast(QStringLiteral("Copied #1E90FF"));
+        Paster local({ preferences, permission, input, toasts, clock });
+        const std::optional<TargetApplication> caseTarget = c.hasTarget ? target : std::nullopt;
+        local.pasteOrToast(QStringLiteral("Copied #1E90FF"), caseTarget);
+        local.pasteOrToast(QStringLiteral("Copied #1E90FF"), caseTarget);
         clock.advance(1);
         EXPECT_EQ(journal, QStringList({ copied, copied })) << c.what;
         EXPECT_EQ(permission.promptCount, c.prompts) << c.what;
