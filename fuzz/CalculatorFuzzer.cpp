@@ -1,4 +1,4 @@
-#include "Tools/Calculator.h"
+#include "Tools/Calculator/Calculator.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // program can copy 10 MB of text, and the panel must still open and follow the arrows at once.
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Tools/ClipboardStore.h"
-#include "Tools/ClipboardView.h"
+#include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardView.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 // What one keystroke costs in the calculator and the clipboard history's search: both redo their
 // work from scratch on every change of the line.
-#include "Tools/Calculator.h"
-#include "Tools/ClipboardListing.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Calculator/Calculator.h"
+#include "Tools/Clipboard/ClipboardListing.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,6 +6,7 @@
 #include "Base/ToastPresenter.h"
 #include "Platform/ApplicationLauncher.h"
 #include "Platform/ScreenCapture.h"
+#include "Tools/ToolRegistry.h"
 
 #include <algorithm>
 #include <cmath>
@@ -79,35 +80,48 @@ QString ActionRunner::program(const QString& name) const
 
 void ActionRunner::runBuiltin(BuiltinTool tool, const ActionContext& context)
 {
+    const ToolEntry& entry = ToolRegistry::entry(tool);
+    switch (entry.run) {
+    case ToolRun::action:
+        if (!runToolAction(tool, context))
+            notAvailable(QStringLiteral("the built-in tool “") + entry.title() + QStringLiteral("”"));
+        return;
+    case ToolRun::ring:
+        // Navigation, not an action: the ring opens the tool's own ring itself.
+        notAvailable(QStringLiteral("the ring of “") + entry.title() + QStringLiteral("” outside the ring"));
+        return;
+    case ToolRun::panel:
+        if (!m_services.openTool || !m_services.openTool(tool, context))
+            notAvailable(QStringLiteral("the built-in tool “") + entry.title() + QStringLiteral("”"));
+        return;
+    }
+}
+
+bool ActionRunner::runToolAction(BuiltinTool tool, const ActionContext& context)
+{
     switch (tool) {
     case BuiltinTool::sleepDisplay: {
         const QString xset = program(QStringLiteral("xset"));
         runProcess(xset.isEmpty() ? QStringLiteral("/usr/bin/xset") : xset,
             { QStringLiteral("dpms"), QStringLiteral("force"), QStringLiteral("off") },
             QStringLiteral("Couldn't sleep display"));
-        return;
+        return true;
     }
     case BuiltinTool::mute:
         toggleMuteWithPulse();
-        return;
+        return true;
     case BuiltinTool::volume:
         toggleVolumeMute();
-        return;
-    case BuiltinTool::windows:
-        // Navigation, not an action: the ring opens its window positions itself.
-        notAvailable(QStringLiteral("the window-position ring outside the ring"));
-        return;
+        return true;
     case BuiltinTool::screenshot:
         screenshot();
-        return;
+        return true;
     case BuiltinTool::colorPicker:
         pickColour(context.target);
-        return;
+        return true;
     default:
-        break;
+        return false;
     }
-    if (!m_services.openTool || !m_services.openTool(tool, context))
-        notAvailable(QStringLiteral("the built-in tool “") + BuiltinTools::title(tool) + QStringLiteral("”"));
 }
 
 void ActionRunner::openApp(const QString& path)

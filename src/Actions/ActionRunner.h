@@ -76,6 +76,8 @@ public:
 private:
     void runShortcut(const QString& name);
     void runBuiltin(BuiltinTool tool, const ActionContext& context);
+    // The tools the runner carries out itself; false for one it does not know.
+    bool runToolAction(BuiltinTool tool, const ActionContext& context);
     void openApp(const QString& path);
     void openUrl(const QString& text);
     void toggleMuteWithPulse();

@@ -7,7 +7,7 @@
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/Accessibility.h"
 #include "Ring/RingController.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 namespace Quickhalo {
 

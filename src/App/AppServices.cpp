@@ -38,7 +38,7 @@
 #include "System/Paster.h"
 #include "System/SystemVolume.h"
 #include "System/WindowSnapper.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"

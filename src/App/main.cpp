@@ -16,8 +16,8 @@
 #include "Ring/RingController.h"
 #include "Ring/RingFontWarmUp.h"
 #include "Settings/SettingsWindow.h"
-#include "Tools/Calculator.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Calculator/Calculator.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 #include <csignal>
 #include <cstring>

@@ -1,11 +1,11 @@
 #include "Ring/RingController.h"
 
 #include "Config/ConfigStore.h"
-#include "Config/DefaultConfig.h"
 #include "Platform/Clock.h"
 #include "Platform/PointerLocation.h"
 #include "Ring/RingGeometry.h"
 #include "Ring/VolumeArc.h"
+#include "Tools/ToolRegistry.h"
 
 #include <cmath>
 #include <limits>
@@ -336,14 +336,17 @@ void RingController::run(const Slice& slice)
     recordLast(slice);
     m_services.sounds.play(RingSound::select);
     close();
-    // The window positions are a ring of their own, reopened where this one was.
-    if (slice.kind == ActionKind(Actions::Builtin { BuiltinTool::windows })) {
-        QPointer<RingController> alive(this);
-        m_services.clock.later([alive, origin = m_origin] {
-            if (alive)
-                alive->openTransient(DefaultConfig::windowsPage(), origin);
-        });
-        return;
+    // A tool with a ring of its own (the window positions) reopens the ring with it, where this
+    // one was.
+    if (const auto* builtin = std::get_if<Actions::Builtin>(&slice.kind)) {
+        if (const ToolEntry& tool = ToolRegistry::entry(builtin->tool); tool.run == ToolRun::ring && tool.ringPage) {
+            QPointer<RingController> alive(this);
+            m_services.clock.later([alive, origin = m_origin, page = tool.ringPage] {
+                if (alive)
+                    alive->openTransient(page(), origin);
+            });
+            return;
+        }
     }
     // The action starts once the ring has gone, so that it acts on the window behind it.
     ActionExecutor* actions = &m_services.actions;

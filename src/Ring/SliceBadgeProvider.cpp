@@ -1,14 +1,16 @@
 #include "Ring/SliceBadgeProvider.h"
 
+#include "Tools/ToolRegistry.h"
+
 namespace Quickhalo {
 
 namespace {
 
-std::optional<BuiltinTool> builtinTool(const Slice& slice)
+ToolBadge badgeSource(const Slice& slice)
 {
     if (const auto* builtin = std::get_if<Actions::Builtin>(&slice.kind))
-        return builtin->tool;
-    return std::nullopt;
+        return ToolRegistry::entry(builtin->tool).badge;
+    return ToolBadge::none;
 }
 
 }
@@ -19,19 +21,20 @@ SliceBadgeProvider::SliceBadgeProvider(const BadgeSources& sources)
 
 std::optional<QString> SliceBadgeProvider::badge(const Slice& slice) const
 {
-    const auto tool = builtinTool(slice);
-    if (tool == BuiltinTool::timer) {
+    switch (badgeSource(slice)) {
+    case ToolBadge::countdown:
         // A set countdown wins over the pomodoro, even at zero seconds left.
         if (m_sources.countdownRemaining().has_value())
             return m_sources.countdownDisplay();
         if (m_sources.isPomodoroRunning())
             return m_sources.pomodoroDisplay();
         return std::nullopt;
-    }
-    if (tool == BuiltinTool::todo) {
-        const int open = m_sources.openTodoCount();
-        if (open >= 1)
+    case ToolBadge::openTodos:
+        if (const int open = m_sources.openTodoCount(); open >= 1)
             return QString::number(open);
+        return std::nullopt;
+    case ToolBadge::none:
+    case ToolBadge::recording:
         return std::nullopt;
     }
     return std::nullopt;
@@ -39,7 +42,7 @@ std::optional<QString> SliceBadgeProvider::badge(const Slice& slice) const
 
 std::optional<SymbolOverride> SliceBadgeProvider::symbolOverride(const Slice& slice) const
 {
-    if (builtinTool(slice) == BuiltinTool::voiceMemo && m_sources.voiceMemoState() == VoiceMemoState::recording)
+    if (badgeSource(slice) == ToolBadge::recording && m_sources.voiceMemoState() == VoiceMemoState::recording)
         return SymbolOverride { QStringLiteral("stop.circle.fill"), recordingRed };
     return std::nullopt;
 }

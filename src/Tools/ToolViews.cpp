@@ -1,36 +1,48 @@
 #include "Tools/ToolViews.h"
 
-#include "Tools/CalculatorView.h"
-#include "Tools/ClipboardView.h"
+#include "Tools/Calculator/CalculatorView.h"
+#include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
+#include "Tools/ToolRegistry.h"
+
+#include <functional>
+#include <map>
 
 namespace Quickhalo::ToolViews {
 
 namespace {
 
-ToolViewHandoff handoff(const QString& id, const Services& services)
+using Factory = std::function<QWidget*(const Services&, const ToolViewHandoff&)>;
+
+// The views of the tools that have one; the registry says where and how large.
+const std::map<BuiltinTool, Factory>& factories()
 {
-    return { [id] { ToolPanel::closeTool(id); }, services.pasteOrToast };
+    static const std::map<BuiltinTool, Factory> views {
+        { BuiltinTool::clipboard,
+            [](const Services& services, const ToolViewHandoff& handoff) {
+                return new ClipboardView(services.clipboardHistory, handoff);
+            } },
+        { BuiltinTool::calculator,
+            [](const Services& services, const ToolViewHandoff& handoff) {
+                return new CalculatorView(services.clipboardHistory, handoff);
+            } },
+    };
+    return views;
 }
 
 }
 
 bool open(BuiltinTool tool, const Services& services)
 {
-    switch (tool) {
-    case BuiltinTool::clipboard:
-        ToolPanel::showTool(ClipboardView::toolId, BuiltinTools::title(tool), QSizeF(360, 420), [services] {
-            return new ClipboardView(services.clipboardHistory, handoff(ClipboardView::toolId, services));
-        });
-        return true;
-    case BuiltinTool::calculator:
-        ToolPanel::showTool(CalculatorView::toolId, BuiltinTools::title(tool), QSizeF(340, 170), [services] {
-            return new CalculatorView(services.clipboardHistory, handoff(CalculatorView::toolId, services));
-        });
-        return true;
-    default:
+    const ToolEntry& entry = ToolRegistry::entry(tool);
+    const auto factory = factories().find(tool);
+    if (!entry.panel || factory == factories().end())
         return false;
-    }
+    const QString id = entry.panel->id;
+    const ToolViewHandoff handoff { [id] { ToolPanel::closeTool(id); }, services.pasteOrToast };
+    ToolPanel::showTool(id, entry.title(), entry.panel->size,
+        [services, handoff, make = factory->second] { return make(services, handoff); });
+    return true;
 }
 
 }

@@ -16,7 +16,7 @@
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeGlobalHotkeys.h"
 #include "Platform/Fake/FakeMouseButtonSource.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 using namespace Quickhalo;
 using State = RingController::State;

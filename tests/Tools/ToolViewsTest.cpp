@@ -2,9 +2,9 @@
 
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Tools/CalculatorView.h"
-#include "Tools/ClipboardStore.h"
-#include "Tools/ClipboardView.h"
+#include "Tools/Calculator/CalculatorView.h"
+#include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 
 #include <QLineEdit>

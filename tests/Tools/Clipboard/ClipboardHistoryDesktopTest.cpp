@@ -1,5 +1,5 @@
 // The clipboard history on the real X server, fed by other clients.
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11Clipboard.h"

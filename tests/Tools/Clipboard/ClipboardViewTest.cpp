@@ -1,9 +1,9 @@
-#include "Tools/ClipboardView.h"
+#include "Tools/Clipboard/ClipboardView.h"
 
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Tools/ClipboardListing.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardListing.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 #include <QLabel>
 #include <QLineEdit>

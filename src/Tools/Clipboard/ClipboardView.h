@@ -21,7 +21,6 @@ class ClipboardView final : public QWidget {
     Q_OBJECT
 
 public:
-    static inline const QString toolId = QStringLiteral("clipboard");
     static inline const QString copiedToast = QStringLiteral("Copied — press Ctrl+V to paste");
 
     ClipboardView(ClipboardStore& store, ToolViewHandoff handoff, QWidget* parent = nullptr);

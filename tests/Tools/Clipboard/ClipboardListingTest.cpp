@@ -1,4 +1,4 @@
-#include "Tools/ClipboardListing.h"
+#include "Tools/Clipboard/ClipboardListing.h"
 
 #include <gtest/gtest.h>
 

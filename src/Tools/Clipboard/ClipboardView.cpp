@@ -1,4 +1,4 @@
-#include "Tools/ClipboardView.h"
+#include "Tools/Clipboard/ClipboardView.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 
 #include "Ring/SymbolPainter.h"
-#include "Tools/ClipboardListing.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardListing.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 namespace Quickhalo {
 

@@ -1,12 +1,12 @@
-#include "Tools/CalculatorView.h"
+#include "Tools/Calculator/CalculatorView.h"
 
 #include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "Tools/Calculator.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Calculator/Calculator.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 namespace Quickhalo {
 

@@ -1,4 +1,4 @@
-#include "Tools/Calculator.h"
+#include "Tools/Calculator/Calculator.h"
 
 #include <cfloat>
 #include <cmath>

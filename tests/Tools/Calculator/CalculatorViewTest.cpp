@@ -1,8 +1,8 @@
-#include "Tools/CalculatorView.h"
+#include "Tools/Calculator/CalculatorView.h"
 
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeClock.h"
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 #include <QApplication>
 #include <QLabel>

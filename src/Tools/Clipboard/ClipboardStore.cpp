@@ -1,4 +1,4 @@
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 #include "Platform/Clipboard.h"
 #include "Platform/Clock.h"

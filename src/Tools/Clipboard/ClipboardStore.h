@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "Base/SharedInstance.h"
-#include "Tools/ClipboardListing.h"
+#include "Tools/Clipboard/ClipboardListing.h"
 
 namespace Quickhalo {
 

@@ -17,8 +17,6 @@ class CalculatorView final : public QWidget {
     Q_OBJECT
 
 public:
-    static inline const QString toolId = QStringLiteral("calculator");
-
     CalculatorView(ClipboardStore& clipboardHistory, ToolViewHandoff handoff, QWidget* parent = nullptr);
 
     QLineEdit* input() const { return m_input; }

@@ -1,4 +1,4 @@
-#include "Tools/ClipboardStore.h"
+#include "Tools/Clipboard/ClipboardStore.h"
 
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/Fake/FakeClock.h"

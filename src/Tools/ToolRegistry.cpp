@@ -1,0 +1,74 @@
+#include "Tools/ToolRegistry.h"
+
+#include "Config/DefaultConfig.h"
+
+#include <algorithm>
+
+namespace Quickhalo::ToolRegistry {
+
+namespace {
+
+struct Row {
+    const char* rawValue;
+    ToolRun run;
+    std::optional<ToolPanelFace> panel = std::nullopt;
+    ToolBadge badge = ToolBadge::none;
+    RingPage (*ringPage)() = nullptr;
+};
+
+std::vector<ToolEntry> makeEntries()
+{
+    const Row rows[] = {
+        { "clipboard", ToolRun::panel, ToolPanelFace { QStringLiteral("clipboard"), QSizeF(360, 420) } },
+        { "screenshot", ToolRun::action },
+        { "notes", ToolRun::panel },
+        { "calculator", ToolRun::panel, ToolPanelFace { QStringLiteral("calculator"), QSizeF(340, 170) } },
+        { "timer", ToolRun::panel, std::nullopt, ToolBadge::countdown },
+        { "colorPicker", ToolRun::action },
+        { "mute", ToolRun::action },
+        { "sleepDisplay", ToolRun::action },
+        { "windows", ToolRun::ring, std::nullopt, ToolBadge::none, &DefaultConfig::windowsPage },
+        { "volume", ToolRun::action },
+        { "todo", ToolRun::panel, std::nullopt, ToolBadge::openTodos },
+        { "links", ToolRun::panel },
+        { "screenRecord", ToolRun::panel },
+        { "voiceMemo", ToolRun::panel, std::nullopt, ToolBadge::recording },
+        { "units", ToolRun::panel },
+        { "reminders", ToolRun::panel },
+    };
+    std::vector<ToolEntry> entries;
+    for (const Row& row : rows) {
+        const QString raw = QLatin1String(row.rawValue);
+        const std::optional<BuiltinTool> tool = BuiltinTools::fromRawValue(raw);
+        Q_ASSERT_X(tool, "ToolRegistry", "an entry names no stored tool");
+        if (tool)
+            entries.push_back({ raw, *tool, row.run, row.panel, row.badge, row.ringPage });
+    }
+    return entries;
+}
+
+}
+
+const std::vector<ToolEntry>& all()
+{
+    static const std::vector<ToolEntry> entries = makeEntries();
+    return entries;
+}
+
+const ToolEntry& entry(BuiltinTool tool)
+{
+    const std::vector<ToolEntry>& entries = all();
+    const auto found = std::find_if(entries.begin(), entries.end(), [tool](const ToolEntry& e) { return e.tool == tool; });
+    Q_ASSERT_X(found != entries.end(), "ToolRegistry", "a built-in tool has no entry");
+    return found != entries.end() ? *found : entries.front();
+}
+
+const ToolEntry* find(QStringView rawValue)
+{
+    const std::vector<ToolEntry>& entries = all();
+    const auto found
+        = std::find_if(entries.begin(), entries.end(), [rawValue](const ToolEntry& e) { return e.rawValue == rawValue; });
+    return found != entries.end() ? &*found : nullptr;
+}
+
+}
