@@ -212,12 +212,13 @@ void ActionRunner::toggleMuteWithPulse()
                 toasts.show(muted ? QStringLiteral("Muted") : QStringLiteral("Unmuted"),
                     muted ? QStringLiteral("speaker.slash.fill") : QStringLiteral("speaker.wave.2.fill"));
             });
-            QObject::connect(query, &QProcess::errorOccurred, &m_lifetime, [query, &toasts, failure](QProcess::ProcessError error) {
-                if (error != QProcess::FailedToStart)
-                    return;
-                query->deleteLater();
-                toasts.show(failure, failureSymbol());
-            });
+            QObject::connect(
+                query, &QProcess::errorOccurred, &m_lifetime, [query, &toasts, failure](QProcess::ProcessError error) {
+                    if (error != QProcess::FailedToStart)
+                        return;
+                    query->deleteLater();
+                    toasts.show(failure, failureSymbol());
+                });
             query->start(pactl, { QStringLiteral("get-sink-mute"), QStringLiteral("@DEFAULT_SINK@") });
         });
 }

@@ -43,8 +43,6 @@
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"
 
-#include <QThreadPool>
-
 namespace Quickhalo {
 
 struct AppServices::Parts {
@@ -65,8 +63,6 @@ struct AppServices::Parts {
     X11WindowMover windowMover;
     X11ScreenLayout screenLayout;
     WindowSnapper windowSnapper { windowMover, screenLayout, accessibility, toasts };
-    // Snaps wait for the window manager; one at a time, never on the UI thread.
-    QThreadPool snapWorker;
     ActionRunner actions { toasts };
     DBusNotificationCenter notificationCenter;
     PulseSoundOutput alarmOutput;
@@ -94,7 +90,6 @@ AppServices::AppServices()
     : m_parts(std::make_unique<Parts>())
 {
     Parts& parts = *m_parts;
-    parts.snapWorker.setMaxThreadCount(1);
     own<ClipboardStore>([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
     own<Toast>([&parts] { return std::make_unique<Toast>(parts.pointer, parts.windowSystem, parts.clock); });
     // Made here, on the main thread: processes report their failures from other threads.
@@ -140,14 +135,7 @@ AppServices::AppServices()
                 .volume = &SystemVolume::shared(),
                 .snap =
                     [&parts](WindowPosition position, const std::optional<TargetApplication>& target) {
-                        const std::variant<WindowSnapper::Plan, bool> planned
-                            = parts.windowSnapper.plan(position, target);
-                        if (const bool* result = std::get_if<bool>(&planned))
-                            return *result;
-                        parts.snapWorker.start([&parts, plan = std::get<WindowSnapper::Plan>(planned)] {
-                            parts.windowSnapper.perform(plan);
-                        });
-                        return true;
+                        return parts.windowSnapper.snapInBackground(position, target);
                     },
                 .openTool =
                     [](BuiltinTool tool, const ActionContext& context) {

@@ -49,8 +49,7 @@ RingController::RingController(ConfigStore& configStore, RingControllerServices 
     , m_pressTime(services.clock.now())
     , m_lastScrollSwitch(-std::numeric_limits<double>::infinity())
     , m_highlightStart(services.clock.now())
-{
-}
+{ }
 
 RingController::~RingController() = default;
 

@@ -66,7 +66,9 @@ WindowSnapper::WindowSnapper(
     , m_screens(screens)
     , m_accessibility(accessibility)
     , m_toasts(toasts)
-{ }
+{
+    m_worker.setMaxThreadCount(1);
+}
 
 QRectF WindowSnapper::frame(WindowPosition position, const QRectF& visibleFrame)
 {
@@ -95,6 +97,25 @@ QRectF WindowSnapper::frame(WindowPosition position, const QRectF& visibleFrame)
         return { x, midY, w / 2, h / 2 };
     }
     return visibleFrame;
+}
+
+WindowSnapper::~WindowSnapper()
+{
+    waitForBackgroundSnaps();
+}
+
+bool WindowSnapper::snapInBackground(WindowPosition position, const std::optional<TargetApplication>& target)
+{
+    const std::variant<Plan, bool> planned = plan(position, target);
+    if (const bool* result = std::get_if<bool>(&planned))
+        return *result;
+    m_worker.start([this, plan = std::get<Plan>(planned)] { perform(plan); });
+    return true;
+}
+
+void WindowSnapper::waitForBackgroundSnaps()
+{
+    m_worker.waitForDone();
 }
 
 bool WindowSnapper::snap(WindowPosition position, const std::optional<TargetApplication>& target)

@@ -5,6 +5,7 @@
 
 #include <QRect>
 #include <QRectF>
+#include <QThreadPool>
 
 #include <optional>
 #include <variant>
@@ -20,7 +21,8 @@ class WindowMover;
 // of its screen's work area. Keeps nothing between snaps: each one reads the window and the
 // screens afresh. A snap waits for the window manager to act, so it comes in two halves: `plan`
 // reads the permission and the screens on the main thread, `perform` does the waiting and may
-// run on another thread (one snap at a time).
+// run on another thread; `snapInBackground` does both, the second on the snapper's own worker
+// (one snap at a time), which its end waits for.
 class WindowSnapper {
 public:
     struct Plan {
@@ -29,6 +31,9 @@ public:
     };
 
     WindowSnapper(WindowMover& mover, ScreenLayout& screens, Accessibility& accessibility, ToastPresenter& toasts);
+    ~WindowSnapper();
+    WindowSnapper(const WindowSnapper&) = delete;
+    WindowSnapper& operator=(const WindowSnapper&) = delete;
 
     // True when the window now stands at `position`, or as near as its own size rules allow.
     // Otherwise false, after a toast that says why (none when there is no screen at all).
@@ -38,6 +43,11 @@ public:
     std::variant<Plan, bool> plan(WindowPosition position, const std::optional<TargetApplication>& target);
     // Any thread: uses only the window mover and the toasts.
     bool perform(const Plan& plan);
+    // Main thread; returns at once. False when the snap ended in planning (after its toast),
+    // otherwise true and the window moves on the worker, which reports its own failures.
+    bool snapInBackground(WindowPosition position, const std::optional<TargetApplication>& target);
+    // Until the snaps under way have ended.
+    void waitForBackgroundSnaps();
 
     // The area for `position` inside a screen's work area, both with y pointing up.
     static QRectF frame(WindowPosition position, const QRectF& visibleFrame);
@@ -47,6 +57,8 @@ private:
     ScreenLayout& m_screens;
     Accessibility& m_accessibility;
     ToastPresenter& m_toasts;
+    // Snaps wait for the window manager; never on the UI thread.
+    QThreadPool m_worker;
 };
 
 }

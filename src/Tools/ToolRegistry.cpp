@@ -58,7 +58,8 @@ const std::vector<ToolEntry>& all()
 const ToolEntry& entry(BuiltinTool tool)
 {
     const std::vector<ToolEntry>& entries = all();
-    const auto found = std::find_if(entries.begin(), entries.end(), [tool](const ToolEntry& e) { return e.tool == tool; });
+    const auto found
+        = std::find_if(entries.begin(), entries.end(), [tool](const ToolEntry& e) { return e.tool == tool; });
     Q_ASSERT_X(found != entries.end(), "ToolRegistry", "a built-in tool has no entry");
     return found != entries.end() ? *found : entries.front();
 }
@@ -66,8 +67,8 @@ const ToolEntry& entry(BuiltinTool tool)
 const ToolEntry* find(QStringView rawValue)
 {
     const std::vector<ToolEntry>& entries = all();
-    const auto found
-        = std::find_if(entries.begin(), entries.end(), [rawValue](const ToolEntry& e) { return e.rawValue == rawValue; });
+    const auto found = std::find_if(
+        entries.begin(), entries.end(), [rawValue](const ToolEntry& e) { return e.rawValue == rawValue; });
     return found != entries.end() ? &*found : nullptr;
 }
 

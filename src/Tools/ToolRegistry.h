@@ -14,8 +14,8 @@ namespace Quickhalo {
 // How a built-in tool runs when its slice is chosen.
 enum class ToolRun {
     action, // the action runner does it at once (a screenshot, muting)
-    panel,  // it opens its view in a tool panel
-    ring,   // it opens a ring of its own in place of the one it was chosen from
+    panel, // it opens its view in a tool panel
+    ring, // it opens a ring of its own in place of the one it was chosen from
 };
 
 // Where a slice's badge comes from while the tool has something to say.

@@ -126,8 +126,9 @@ TEST_F(ActionRunnerDispatch, AppSlicesLaunchWhatExistsAndNameWhatDoesNot)
     launcher.refusal = QStringLiteral("Failed to execute child process “editor”");
     runner.run(Actions::App { QStringLiteral("~") });
     EXPECT_EQ(launcher.launched.last(), QDir::homePath()) << "a leading ~ is the home folder";
-    EXPECT_EQ(toasts.shown, QStringList { QStringLiteral("Couldn't open ") + QDir(QDir::homePath()).dirName()
-                                + QStringLiteral(": Failed to execute child process “editor”") + warning });
+    EXPECT_EQ(toasts.shown,
+        QStringList { QStringLiteral("Couldn't open ") + QDir(QDir::homePath()).dirName()
+            + QStringLiteral(": Failed to execute child process “editor”") + warning });
 }
 
 TEST_F(ActionRunnerDispatch, AddressesAreTrimmedGivenASchemeOrRefused)
@@ -155,7 +156,8 @@ TEST_F(ActionRunnerDispatch, AddressesAreTrimmedGivenASchemeOrRefused)
     EXPECT_EQ(launcher.opened.first(), QUrl(QStringLiteral("https://host/page")));
     launcher.refusal = QStringLiteral("No application is registered as handling this file");
     runner.run(Actions::Url { QStringLiteral("gopher://host") });
-    EXPECT_EQ(toasts.shown, QStringList({ QStringLiteral("Invalid URL") + warning, QStringLiteral("Invalid URL") + warning }));
+    EXPECT_EQ(toasts.shown,
+        QStringList({ QStringLiteral("Invalid URL") + warning, QStringLiteral("Invalid URL") + warning }));
 }
 
 TEST_F(ActionRunnerDispatch, TheVolumeSliceTogglesMuteOnlyWhereThereIsAVolume)
@@ -175,8 +177,7 @@ TEST_F(ActionRunnerDispatch, TheVolumeSliceTogglesMuteOnlyWhereThereIsAVolume)
 
 TEST_F(ActionRunnerDispatch, TheMuteToolUsesTheSoundServersClientAndReportsItsFailure)
 {
-    fakeProgram(QStringLiteral("pactl"),
-        QStringLiteral("case \"$1\" in get-sink-mute) echo 'Mute: yes';; esac"));
+    fakeProgram(QStringLiteral("pactl"), QStringLiteral("case \"$1\" in get-sink-mute) echo 'Mute: yes';; esac"));
     runner.run(Actions::Builtin { BuiltinTool::mute });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !toasts.shown.isEmpty(); }, 10000));
     EXPECT_EQ(toasts.shown, QStringList { QStringLiteral("Muted | speaker.slash.fill") });
@@ -222,8 +223,8 @@ TEST_F(ActionRunnerDispatch, ToolsOpenTheirPanelsOrSayTheyAreNotThereYet)
     runner.run(Actions::Builtin { BuiltinTool::calculator }, context);
     EXPECT_EQ(openedTools, QList<BuiltinTool>({ BuiltinTool::notes, BuiltinTool::calculator }));
     EXPECT_EQ(toolContexts, QList<ActionContext>({ context, context })) << "a tool's result goes where the ring was";
-    EXPECT_EQ(log.lines(),
-        QStringList { QStringLiteral("Quickhalo: the built-in tool “Calculator” is not available yet") });
+    EXPECT_EQ(
+        log.lines(), QStringList { QStringLiteral("Quickhalo: the built-in tool “Calculator” is not available yet") });
 }
 
 TEST_F(ActionRunnerDispatch, ScreenshotsAreConfirmedOnlyWhenSomethingWasCopied)

@@ -19,7 +19,8 @@ namespace {
 
 Slice shell(const QString& title)
 {
-    return Slice { QUuid::createUuid(), title, QStringLiteral("terminal"), Actions::Shell { QStringLiteral("echo ") + title } };
+    return Slice { QUuid::createUuid(), title, QStringLiteral("terminal"),
+        Actions::Shell { QStringLiteral("echo ") + title } };
 }
 
 // Ring "A": 0 shell, 1 empty, 2 volume, 3 shell, 4..7 shells except 6 empty. Ring "B": all shells.
@@ -240,9 +241,18 @@ TEST_F(RingControllerTest, DigitsRunTheirSlot)
         bool handled;
         std::optional<int> slot;
     } cases[] = {
-        { "4", true, 3 }, { "+3", true, 2 }, { "1", true, 0 }, { "8", true, 7 },
-        { "0", false, {} }, { "9", false, {} }, { "-1", false, {} }, { "12", false, {} },
-        { "+", false, {} }, { "x", false, {} }, { "", false, {} }, { " 3", false, {} },
+        { "4", true, 3 },
+        { "+3", true, 2 },
+        { "1", true, 0 },
+        { "8", true, 7 },
+        { "0", false, {} },
+        { "9", false, {} },
+        { "-1", false, {} },
+        { "12", false, {} },
+        { "+", false, {} },
+        { "x", false, {} },
+        { "", false, {} },
+        { " 3", false, {} },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <thread>
 
 #include "Platform/Fake/FakeAccessibility.h"
 #include "Platform/Fake/FakeScreenLayout.h"
@@ -171,6 +172,30 @@ TEST_F(WindowSnapperTest, LeavesMaximisedAndFullScreenFirstButKeepsTheScreenTheW
         EXPECT_EQ(frameNow(), QRect(1920, 200, 641, 721));
     }
     EXPECT_EQ(toasts.shown, QStringList());
+}
+
+TEST_F(WindowSnapperTest, InTheBackgroundThePlanIsMadeAtOnceAndTheMoveOnTheWorker)
+{
+    window({ 100, 100, 400, 300 });
+    std::thread::id moverThread;
+    mover.windows[windowId].place = [&moverThread](const QRect&, const QRect& requested) {
+        moverThread = std::this_thread::get_id();
+        return requested;
+    };
+    ASSERT_TRUE(snapper.snapInBackground(P::leftHalf, target));
+    snapper.waitForBackgroundSnaps();
+    EXPECT_EQ(frameNow(), QRect(0, 30, 960, 1050));
+    EXPECT_NE(moverThread, std::this_thread::get_id()) << "the move waits for the window manager off this thread";
+    EXPECT_EQ(toasts.shown, QStringList());
+
+    // A snap that ends in planning answers at once and leaves the worker idle.
+    accessibility.trusted = false;
+    mover.calls.clear();
+    EXPECT_FALSE(snapper.snapInBackground(P::rightHalf, target));
+    EXPECT_EQ(
+        toasts.shown, QStringList { warning(QStringLiteral("Quickhalo needs Accessibility access to move windows")) });
+    snapper.waitForBackgroundSnaps();
+    EXPECT_EQ(mover.calls, QStringList());
 }
 
 TEST_F(WindowSnapperTest, WithoutThePermissionPromptsEveryTimeAndMovesNothing)
