@@ -58,7 +58,6 @@ int toInt(std::uint32_t value)
     return static_cast<int>(std::min<std::uint32_t>(value, 1u << 30));
 }
 
-
 }
 
 // Where a client window is and what its frame and size rules add to it.
@@ -70,6 +69,11 @@ struct X11WindowMover::Placement {
     Size minimum, maximum { 1 << 30, 1 << 30 }, increment { 1, 1 }, base;
 
     QRect frame() const { return client.adjusted(-left, -top, right, bottom); }
+    bool hasSameDecoration(const Placement& other) const
+    {
+        return border == other.border && left == other.left && right == other.right && top == other.top
+            && bottom == other.bottom;
+    }
 
     // The inner size of the client whose frame would be `outer`.
     Size clientSize(const QRect& outer) const
@@ -265,6 +269,11 @@ void X11WindowMover::leaveMaximisedStates(quint64 window)
 
 std::optional<QRect> X11WindowMover::moveResize(quint64 window, const QRect& wanted)
 {
+    return moveResize(window, wanted, 1);
+}
+
+std::optional<QRect> X11WindowMover::moveResize(quint64 window, const QRect& wanted, int redecorations)
+{
     const auto id = static_cast<xcb_window_t>(window);
     const auto start = placement(id);
     if (!start)
@@ -294,6 +303,10 @@ std::optional<QRect> X11WindowMover::moveResize(quint64 window, const QRect& wan
         const auto now = placement(id);
         if (!now)
             return std::nullopt;
+        // A window just out of full screen may get its decoration back only now: the size sent
+        // was for a frame without it, so ask again for the frame as it is.
+        if (!now->hasSameDecoration(*start) && redecorations > 0)
+            return moveResize(window, wanted, redecorations - 1);
         const QRect reading = now->frame();
         if (reading == expected)
             return reading;

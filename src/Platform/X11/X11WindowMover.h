@@ -40,6 +40,8 @@ private:
     struct Placement;
 
     bool isConnected() const;
+    // Asks again, up to `redecorations` times, when the frame's decoration changes meanwhile.
+    std::optional<QRect> moveResize(quint64 window, const QRect& frame, int redecorations);
     std::optional<Placement> placement(xcb_window_t window) const;
     // The property's 32-bit values; nothing when the window is gone or does not have it.
     std::optional<std::vector<std::uint32_t>> property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) const;
