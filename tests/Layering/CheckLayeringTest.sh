@@ -66,7 +66,12 @@ Tools/Side.cpp|#include "Settings/Window.h"|
 App/Down.cpp|#include "Base/Log.h"|
 Platform/Qt/Down.cpp|#include "Base/Log.h"|
 Config/Down.cpp|#include "Platform/X11/My Conn/X11 Conn.hpp"|
-Base/Angle.cpp|#include <App/Paths.h>|
+Base/Angle.cpp|#include <App/Paths.h>|src/Base/Angle.cpp:3: includes "App/Paths.h": Base (floor 0) may not include App (floor 4)
+Base/Relative.cpp|#include "../App/Paths.h"|src/Base/Relative.cpp:3: includes "../App/Paths.h": Base (floor 0) may not include App (floor 4)
+Platform/X11/Relative.cpp|#include "../../Ring/RingView.h"|src/Platform/X11/Relative.cpp:3: includes "../../Ring/RingView.h": Platform (floor 1) may not include Ring (floor 3)
+Ring/Relative.cpp|#include "../Base/Log.h"|
+Base/Absolute.cpp|#include "/usr/include/stdio.h"|
+Base/System.cpp|#include <QString>|
 Base/Bare.cpp|#include "Paths.h"|
 Base/Commented.cpp|// #include "App/Paths.h"|
 Base/Other.cpp|#include "X11/Xlib.h"|
