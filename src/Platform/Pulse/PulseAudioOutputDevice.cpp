@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -21,13 +23,12 @@
 #include <QObject>
 
 #include "Base/Log.h"
+#include "Platform/Pulse/PulseConnection.h"
 #include "Platform/Pulse/PulseMainloopLock.h"
 
 namespace Quickhalo {
 
 namespace {
-constexpr pa_usec_t firstRetryDelay = 250 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t longestRetryDelay = 4 * PA_USEC_PER_SEC;
 // A server that keeps volumes as floating-point numbers may give back a unit more or less.
 constexpr pa_volume_t echoTolerance = 2;
 
@@ -78,22 +79,20 @@ bool nearlyEqual(const pa_cvolume& a, const pa_cvolume& b)
 }
 }
 
-// One connection to the server and everything learnt over it. Its fields are touched only with
+// Everything learnt over the shared connection to the server. Its fields are touched only with
 // the mainloop lock held: by the main thread through the setters and by the mainloop thread in
 // the callbacks.
 struct PulseAudioOutputDevice::Connection {
     // Hands a state to the main thread with the number of changes sent before it was read.
     using Post = std::function<void(std::uint64_t writes, const AudioOutputState& state)>;
 
-    QByteArray server;
+    std::shared_ptr<PulseConnection> pulse;
     Post post;
-    pa_threaded_mainloop* mainloop = nullptr;
-    pa_mainloop_api* api = nullptr;
-    pa_context* context = nullptr; // the live one; none between attempts
-    pa_context* retired = nullptr; // a failed one, released before the next attempt
-    pa_time_event* retry = nullptr;
-    pa_usec_t retryDelay = firstRetryDelay;
+    int listener = 0;
     bool reportedOutage = false;
+    // Requests whose callbacks reach this object; cancelled when it ends, as the connection may
+    // outlive it.
+    std::vector<pa_operation*> operations;
 
     // The default sink as last read or written.
     bool hasSink = false;
@@ -114,95 +113,59 @@ struct PulseAudioOutputDevice::Connection {
     int writesInFlight = 0;
     std::atomic<std::uint64_t> writes = 0;
 
-    Connection(QByteArray serverName, Post poster)
-        : server(std::move(serverName))
+    Connection(std::shared_ptr<PulseConnection> connection, Post poster)
+        : pulse(std::move(connection))
         , post(std::move(poster))
-    { }
+    {
+        PulseMainloopLock lock(pulse->mainloop());
+        listener = pulse->addListener({ .ready = [this](pa_context*) { becameReady(); },
+            .lost = [this](const char* reason) { lose(reason); },
+            .event = [this](pa_subscription_event_type_t type, std::uint32_t index) { serverEvent(type, index); } });
+        pulse->subscribe(static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER));
+        // Another output may have connected already.
+        if (isReady())
+            query();
+    }
 
     ~Connection()
     {
-        if (!mainloop)
-            return;
-        {
-            PulseMainloopLock lock(mainloop);
-            if (retry)
-                api->time_free(retry);
-            if (context) {
-                pa_context_set_state_callback(context, nullptr, nullptr);
-                pa_context_set_subscribe_callback(context, nullptr, nullptr);
-                pa_context_disconnect(context);
-                pa_context_unref(context);
-            }
-            if (retired)
-                pa_context_unref(retired);
+        PulseMainloopLock lock(pulse->mainloop());
+        pulse->removeListener(listener);
+        for (pa_operation* operation : operations) {
+            if (pa_operation_get_state(operation) == PA_OPERATION_RUNNING)
+                pa_operation_cancel(operation);
+            pa_operation_unref(operation);
         }
-        pa_threaded_mainloop_stop(mainloop);
-        pa_threaded_mainloop_free(mainloop);
     }
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    bool open()
+    bool isReady() const { return pulse->readyContext() != nullptr; }
+
+    bool track(pa_operation* operation)
     {
-        mainloop = pa_threaded_mainloop_new();
-        if (!mainloop)
+        if (!operation)
             return false;
-        api = pa_threaded_mainloop_get_api(mainloop);
-        pa_threaded_mainloop_set_name(mainloop, "quickhalo-volume");
-        // Making a context may read X11 properties: the first attempt runs on the mainloop thread too.
-        scheduleAttempt(0);
-        return pa_threaded_mainloop_start(mainloop) >= 0;
+        std::erase_if(operations, [](pa_operation* done) {
+            if (pa_operation_get_state(done) == PA_OPERATION_RUNNING)
+                return false;
+            pa_operation_unref(done);
+            return true;
+        });
+        operations.push_back(operation);
+        return true;
     }
 
-    bool isReady() const { return context && pa_context_get_state(context) == PA_CONTEXT_READY; }
-
-    void scheduleAttempt(pa_usec_t delay)
+    void becameReady()
     {
-        timeval when {};
-        pa_gettimeofday(&when);
-        pa_timeval_add(&when, delay);
-        if (retry)
-            api->time_restart(retry, &when);
-        else
-            retry = api->time_new(api, &when, &Connection::attemptNow, this);
+        reportedOutage = false;
+        query();
     }
 
-    void connect()
-    {
-        if (context)
-            return;
-        if (retired) {
-            pa_context_unref(retired);
-            retired = nullptr;
-        }
-        pa_proplist* properties = pa_proplist_new();
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Quickhalo");
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "quickhalo");
-        context = pa_context_new_with_proplist(api, "Quickhalo", properties);
-        pa_proplist_free(properties);
-        if (!context) {
-            lose("the sound client could not be set up");
-            return;
-        }
-        pa_context_set_state_callback(context, &Connection::contextChanged, this);
-        // No autospawn: a sound server is the session's business, not a menu's.
-        if (pa_context_connect(
-                context, server.isEmpty() ? nullptr : server.constData(), PA_CONTEXT_NOAUTOSPAWN, nullptr)
-            < 0)
-            lose(pa_strerror(pa_context_errno(context)));
-    }
-
-    // The server is gone or was never there: say so and try again later, less and less often.
+    // The server is gone or was never there: say so once; the connection tries again.
     void lose(const char* reason)
     {
-        if (context) {
-            pa_context_set_state_callback(context, nullptr, nullptr);
-            pa_context_set_subscribe_callback(context, nullptr, nullptr);
-            pa_context_disconnect(context);
-            retired = context;
-            context = nullptr;
-        }
         hasSink = false;
         isQuerying = false;
         queryAgain = false;
@@ -213,34 +176,28 @@ struct PulseAudioOutputDevice::Connection {
             Log::write(QStringLiteral("the output volume is unavailable: the sound server is not reachable (%1)")
                            .arg(QString::fromUtf8(reason)));
         }
-        scheduleAttempt(retryDelay);
-        retryDelay = std::min(retryDelay * 2, longestRetryDelay);
     }
 
     // From the main thread: an answer now, and without a server a new attempt now.
     void requestUpdate()
     {
-        if (isReady()) {
+        if (isReady())
             query();
-        } else if (!context) {
-            retryDelay = firstRetryDelay;
-            scheduleAttempt(0);
-        }
+        else
+            pulse->attemptNow();
     }
 
     void query()
     {
-        if (!isReady())
+        pa_context* context = pulse->readyContext();
+        if (!context)
             return;
         if (isQuerying) {
             queryAgain = true;
             return;
         }
-        pa_operation* operation
-            = pa_context_get_sink_info_by_name(context, "@DEFAULT_SINK@", &Connection::sinkRead, this);
-        if (!operation)
+        if (!track(pa_context_get_sink_info_by_name(context, "@DEFAULT_SINK@", &Connection::sinkRead, this)))
             return;
-        releaseOperation(operation);
         isQuerying = true;
         // The server answers a connection's requests in order: this reading follows every change sent so far.
         queryWrites = writes;
@@ -266,7 +223,8 @@ struct PulseAudioOutputDevice::Connection {
 
     void setVolume(float volume)
     {
-        if (!isReady() || !hasSink)
+        pa_context* context = pulse->readyContext();
+        if (!context || !hasSink)
             return;
         const pa_cvolume& reference = balance.channels == sinkVolume.channels ? balance : sinkVolume;
         const pa_cvolume wanted = scaledTo(reference, toPulse(volume));
@@ -280,55 +238,26 @@ struct PulseAudioOutputDevice::Connection {
 
     void setMuted(bool muted)
     {
-        if (isReady() && hasSink)
+        if (pa_context* context = pulse->readyContext(); context && hasSink)
             sent(pa_context_set_sink_mute_by_index(context, sinkIndex, muted ? 1 : 0, &Connection::written, this));
     }
 
     bool sent(pa_operation* operation)
     {
-        if (!operation)
+        if (!track(operation))
             return false;
-        releaseOperation(operation);
         ++writesInFlight;
         ++writes;
         return true;
     }
 
-    static void attemptNow(pa_mainloop_api*, pa_time_event*, const timeval*, void* userdata)
+    void serverEvent(pa_subscription_event_type_t type, std::uint32_t index)
     {
-        static_cast<Connection*>(userdata)->connect();
-    }
-
-    static void contextChanged(pa_context* context, void* userdata)
-    {
-        auto* self = static_cast<Connection*>(userdata);
-        switch (pa_context_get_state(context)) {
-        case PA_CONTEXT_READY:
-            self->retryDelay = firstRetryDelay;
-            self->reportedOutage = false;
-            pa_context_set_subscribe_callback(context, &Connection::serverEvent, self);
-            releaseOperation(pa_context_subscribe(context,
-                static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SERVER), nullptr,
-                nullptr));
-            self->query();
-            break;
-        case PA_CONTEXT_FAILED:
-        case PA_CONTEXT_TERMINATED:
-            self->lose(pa_strerror(pa_context_errno(context)));
-            break;
-        default:
-            break;
-        }
-    }
-
-    static void serverEvent(pa_context*, pa_subscription_event_type_t type, std::uint32_t index, void* userdata)
-    {
-        auto* self = static_cast<Connection*>(userdata);
         // Server events carry default-sink changes; other sinks do not matter.
         const bool isSinkEvent = (type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SINK;
-        if (isSinkEvent && self->hasSink && index != self->sinkIndex)
+        if (isSinkEvent && hasSink && index != sinkIndex)
             return;
-        self->query();
+        query();
     }
 
     static void sinkRead(pa_context*, const pa_sink_info* info, int endOfList, void* userdata)
@@ -379,16 +308,16 @@ void PulseAudioOutputDevice::start(Handler handler)
     }
     const std::uint64_t id = ++m_connectionCount;
     QObject* receiver = m_receiver.get();
-    auto connection = std::make_unique<Connection>(
-        m_server.toUtf8(), [this, receiver, id](std::uint64_t writes, const AudioOutputState& state) {
-            QMetaObject::invokeMethod(
-                receiver, [this, id, writes, state] { deliver(id, writes, state); }, Qt::QueuedConnection);
-        });
-    if (!connection->open()) {
+    std::shared_ptr<PulseConnection> pulse = PulseConnection::acquire(m_server.toUtf8());
+    if (!pulse) {
         Log::write(QStringLiteral("the output volume is unavailable: the sound client could not be set up"));
         return;
     }
-    m_connection = std::move(connection);
+    m_connection = std::make_unique<Connection>(
+        std::move(pulse), [this, receiver, id](std::uint64_t writes, const AudioOutputState& state) {
+            QMetaObject::invokeMethod(
+                receiver, [this, id, writes, state] { deliver(id, writes, state); }, Qt::QueuedConnection);
+        });
 }
 
 void PulseAudioOutputDevice::stop()
@@ -401,7 +330,7 @@ void PulseAudioOutputDevice::requestUpdate()
 {
     if (!m_connection)
         return;
-    PulseMainloopLock lock(m_connection->mainloop);
+    PulseMainloopLock lock(m_connection->pulse->mainloop());
     m_connection->requestUpdate();
 }
 
@@ -409,7 +338,7 @@ void PulseAudioOutputDevice::setVolume(float volume)
 {
     if (!m_connection || std::isnan(volume))
         return;
-    PulseMainloopLock lock(m_connection->mainloop);
+    PulseMainloopLock lock(m_connection->pulse->mainloop());
     m_connection->setVolume(volume);
 }
 
@@ -417,7 +346,7 @@ void PulseAudioOutputDevice::setMuted(bool muted)
 {
     if (!m_connection)
         return;
-    PulseMainloopLock lock(m_connection->mainloop);
+    PulseMainloopLock lock(m_connection->pulse->mainloop());
     m_connection->setMuted(muted);
 }
 

@@ -11,9 +11,9 @@ class QObject;
 
 namespace Quickhalo {
 
-// The default sink of a PulseAudio server (or PipeWire's pulse server), followed over a
-// connection of its own on its own thread: subscribed to sink and server events, reconnecting
-// when the server goes away, with 100 % (PA_VOLUME_NORM) as volume 1.0.
+// The default sink of a PulseAudio server (or PipeWire's pulse server), followed over the
+// connection Quickhalo shares with that server (PulseConnection), on its thread: subscribed to
+// sink and server events, back when the server is, with 100 % (PA_VOLUME_NORM) as volume 1.0.
 class PulseAudioOutputDevice final : public AudioOutputDevice {
 public:
     // `server` as libpulse names servers ("unix:/path"); empty for the session's own.

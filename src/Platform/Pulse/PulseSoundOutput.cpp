@@ -1,6 +1,7 @@
 #include "Platform/Pulse/PulseSoundOutput.h"
 
 #include <map>
+#include <memory>
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -12,6 +13,7 @@
 #include <pulse/timeval.h>
 
 #include "Base/Log.h"
+#include "Platform/Pulse/PulseConnection.h"
 #include "Platform/Pulse/PulseMainloopLock.h"
 
 namespace Quickhalo {
@@ -39,8 +41,9 @@ void writeFromStart(pa_stream* stream, const std::vector<float>& samples)
 }
 }
 
-// Everything between start() and stop(). Its fields are touched only with the mainloop lock
-// held: by the caller's thread through play() and by the mainloop thread in the callbacks.
+// Everything between start() and stop(): the voices' streams over the shared connection. Its
+// fields are touched only with the mainloop lock held: by the caller's thread through play() and
+// by the mainloop thread in the callbacks.
 struct PulseSoundOutput::Connection {
     struct Voice {
         pa_stream* stream = nullptr;
@@ -49,63 +52,37 @@ struct PulseSoundOutput::Connection {
     };
 
     std::atomic<bool>& reportedFailure;
-    pa_threaded_mainloop* mainloop = nullptr;
-    pa_context* context = nullptr;
+    std::shared_ptr<PulseConnection> pulse;
+    int listener = 0;
     std::map<int, Voice> voices; // nodes stay put, so a stream's callback may hold its voice
-    bool failed = false;
+    // Since the server was last found missing, until it is back: sounds are dropped, not kept.
+    bool isUnreachable = false;
 
-    explicit Connection(std::atomic<bool>& reported)
+    Connection(std::atomic<bool>& reported, std::shared_ptr<PulseConnection> connection)
         : reportedFailure(reported)
+        , pulse(std::move(connection))
     {
+        PulseMainloopLock lock(pulse->mainloop());
+        listener = pulse->addListener({ .ready = [this](pa_context* context) { openPending(context); },
+            .lost = [this](const char* reason) { fail(reason); } });
     }
 
     ~Connection()
     {
-        if (!mainloop)
-            return;
-        {
-            PulseMainloopLock lock(mainloop);
-            for (auto& entry : voices)
-                closeStream(entry.second);
-            voices.clear();
-            if (context) {
-                pa_context_set_state_callback(context, nullptr, nullptr);
-                pa_context_disconnect(context);
-                pa_context_unref(context);
-                context = nullptr;
-            }
-        }
-        pa_threaded_mainloop_stop(mainloop);
-        pa_threaded_mainloop_free(mainloop);
+        PulseMainloopLock lock(pulse->mainloop());
+        pulse->removeListener(listener);
+        for (auto& entry : voices)
+            closeStream(entry.second);
+        voices.clear();
     }
 
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    bool open()
-    {
-        mainloop = pa_threaded_mainloop_new();
-        if (!mainloop)
-            return false;
-        pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop);
-        pa_proplist* properties = pa_proplist_new();
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Quickhalo");
-        pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, "quickhalo");
-        context = pa_context_new_with_proplist(api, "Quickhalo", properties);
-        pa_proplist_free(properties);
-        if (!context)
-            return false;
-        pa_context_set_state_callback(context, &Connection::contextChanged, this);
-        // Connecting may read X11 properties or resolve a host name: keep that off the caller's thread.
-        pa_mainloop_api_once(api, &Connection::connectInLoop, this);
-        pa_threaded_mainloop_set_name(mainloop, "quickhalo-sound");
-        return pa_threaded_mainloop_start(mainloop) >= 0;
-    }
-
     void play(int index, const std::vector<float>& samples)
     {
-        PulseMainloopLock lock(mainloop);
-        if (failed || !context)
+        PulseMainloopLock lock(pulse->mainloop());
+        if (isUnreachable)
             return;
         Voice& voice = voices[index];
         if (voice.stream) {
@@ -119,11 +96,20 @@ struct PulseSoundOutput::Connection {
         }
         voice.pending = samples;
         voice.hasPending = true;
-        if (!voice.stream && pa_context_get_state(context) == PA_CONTEXT_READY)
-            openStream(voice);
+        if (pa_context* context = pulse->readyContext(); context && !voice.stream)
+            openStream(voice, context);
     }
 
-    void openStream(Voice& voice)
+    void openPending(pa_context* context)
+    {
+        isUnreachable = false;
+        for (auto& entry : voices) {
+            if (entry.second.hasPending && !entry.second.stream)
+                openStream(entry.second, context);
+        }
+    }
+
+    static void openStream(Voice& voice, pa_context* context)
     {
         const pa_sample_spec spec = sampleSpec();
         pa_proplist* properties = pa_proplist_new();
@@ -160,41 +146,14 @@ struct PulseSoundOutput::Connection {
 
     void fail(const char* reason)
     {
-        failed = true;
-        for (auto& entry : voices)
+        isUnreachable = true;
+        for (auto& entry : voices) {
             entry.second.hasPending = false;
+            closeStream(entry.second); // the streams went with the context
+        }
         if (!reportedFailure.exchange(true))
             Log::write(QStringLiteral("ring sounds are silent: the sound server is not reachable (%1)")
                            .arg(QString::fromUtf8(reason)));
-    }
-
-    static void connectInLoop(pa_mainloop_api*, void* userdata)
-    {
-        auto* self = static_cast<Connection*>(userdata);
-        // No autospawn: a sound server is the session's business, not a menu's.
-        if (self->context && pa_context_connect(self->context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0
-            && !self->failed)
-            self->fail(pa_strerror(pa_context_errno(self->context)));
-    }
-
-    static void contextChanged(pa_context* context, void* userdata)
-    {
-        auto* self = static_cast<Connection*>(userdata);
-        switch (pa_context_get_state(context)) {
-        case PA_CONTEXT_READY:
-            for (auto& entry : self->voices) {
-                if (entry.second.hasPending && !entry.second.stream)
-                    self->openStream(entry.second);
-            }
-            break;
-        case PA_CONTEXT_FAILED:
-        case PA_CONTEXT_TERMINATED:
-            if (!self->failed)
-                self->fail(pa_strerror(pa_context_errno(context)));
-            break;
-        default:
-            break;
-        }
     }
 
     static void streamChanged(pa_stream* stream, void* userdata)
@@ -222,13 +181,13 @@ bool PulseSoundOutput::start()
 {
     if (m_connection)
         return true;
-    auto connection = std::make_unique<Connection>(m_reportedFailure);
-    if (!connection->open()) {
+    std::shared_ptr<PulseConnection> pulse = PulseConnection::acquire({});
+    if (!pulse) {
         if (!m_reportedFailure.exchange(true))
             Log::write(QStringLiteral("ring sounds are silent: the sound client could not be set up"));
         return false;
     }
-    m_connection = std::move(connection);
+    m_connection = std::make_unique<Connection>(m_reportedFailure, std::move(pulse));
     return true;
 }
 

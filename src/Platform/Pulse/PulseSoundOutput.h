@@ -9,8 +9,9 @@
 namespace Quickhalo {
 
 // The sound output over libpulse (PulseAudio or PipeWire's pulse server): a client "Quickhalo"
-// with one low-latency playback stream per voice, media role "event". It connects on its own
-// thread and never waits for the server; without one it drops what it is given (one log line).
+// with one low-latency playback stream per voice, media role "event", over the connection
+// Quickhalo shares with the session's server (PulseConnection). It never waits for the server;
+// while there is none it drops what it is given (one log line).
 class PulseSoundOutput final : public SoundOutput {
 public:
     PulseSoundOutput();
