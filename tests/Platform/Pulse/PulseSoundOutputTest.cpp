@@ -1,11 +1,14 @@
 #include "Platform/Pulse/PulseSoundOutput.h"
 
+#include "Platform/Pulse/PulseAudioOutputDevice.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <iostream>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -40,14 +43,13 @@ namespace {
 const QString testSink = QStringLiteral("quickhalo_sound_test");
 constexpr std::size_t rate = 44100;
 
-
 QByteArray run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
     if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        ADD_FAILURE() << program.toStdString() << " " << arguments.join(QLatin1Char(' ')).toStdString() << " failed: "
-                      << process.readAllStandardError().toStdString();
+        ADD_FAILURE() << program.toStdString() << " " << arguments.join(QLatin1Char(' ')).toStdString()
+                      << " failed: " << process.readAllStandardError().toStdString();
         return {};
     }
     return process.readAllStandardOutput();
@@ -55,14 +57,15 @@ QByteArray run(const QString& program, const QStringList& arguments)
 
 QJsonArray pactlList(const QString& what)
 {
-    return QJsonDocument::fromJson(run(QStringLiteral("pactl"), { QStringLiteral("-f"), QStringLiteral("json"),
-                                                                     QStringLiteral("list"), what }))
+    return QJsonDocument::fromJson(
+        run(QStringLiteral("pactl"), { QStringLiteral("-f"), QStringLiteral("json"), QStringLiteral("list"), what }))
         .array();
 }
 
 bool isOurs(const QJsonValue& entry)
 {
-    return entry[QStringLiteral("properties")][QStringLiteral("application.name")].toString() == QStringLiteral("Quickhalo");
+    return entry[QStringLiteral("properties")][QStringLiteral("application.name")].toString()
+        == QStringLiteral("Quickhalo");
 }
 
 // Quickhalo's playback streams and clients on the server.
@@ -87,7 +90,9 @@ ServerView serverView()
         ++view.streams;
         view.streamsOnTestSink += input[QStringLiteral("sink")].toInt() == sinkIndex ? 1 : 0;
         view.streamsWithEventRole
-            += input[QStringLiteral("properties")][QStringLiteral("media.role")].toString() == QStringLiteral("event") ? 1 : 0;
+            += input[QStringLiteral("properties")][QStringLiteral("media.role")].toString() == QStringLiteral("event")
+            ? 1
+            : 0;
     }
     for (const QJsonValue client : pactlList(QStringLiteral("clients")))
         view.clients += isOurs(client) ? 1 : 0;
@@ -160,7 +165,8 @@ bool near(float sample, float level)
 
 std::size_t countNear(const std::vector<float>& samples, float level)
 {
-    return static_cast<std::size_t>(std::count_if(samples.begin(), samples.end(), [&](float s) { return near(s, level); }));
+    return static_cast<std::size_t>(
+        std::count_if(samples.begin(), samples.end(), [&](float s) { return near(s, level); }));
 }
 
 std::vector<float> constant(float level, double seconds)
@@ -181,11 +187,13 @@ protected:
     static void SetUpTestSuite()
     {
         ASSERT_FALSE(qEnvironmentVariableIsEmpty("PULSE_SERVER")) << "run inside scripts/test-desktop";
-        s_module = QString::fromUtf8(run(QStringLiteral("pactl"),
-            { QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=") + testSink,
-                QStringLiteral("format=float32le"), QStringLiteral("rate=44100"), QStringLiteral("channels=1"),
-                QStringLiteral("sink_properties=device.description=QuickhaloSoundTest") }))
-                       .trimmed();
+        s_module
+            = QString::fromUtf8(run(QStringLiteral("pactl"),
+                                    { QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                                        QStringLiteral("sink_name=") + testSink, QStringLiteral("format=float32le"),
+                                        QStringLiteral("rate=44100"), QStringLiteral("channels=1"),
+                                        QStringLiteral("sink_properties=device.description=QuickhaloSoundTest") }))
+                  .trimmed();
         ASSERT_FALSE(s_module.isEmpty());
         // libpulse sends streams without a device here.
         qputenv("PULSE_SINK", testSink.toUtf8());
@@ -227,8 +235,9 @@ TEST_F(PulseSoundOutputTest, TickArrivesAtTheSinkSampleForSample)
     // A stream that joins a running sink makes the sink rewind and mix it in at once; the monitor
     // has already passed on the rewound span, so it may miss the tick's first few milliseconds.
     // What follows must be the rest of the tick, sample for sample, once.
-    const auto first = static_cast<std::size_t>(
-        std::find_if(recorded.begin(), recorded.end(), [](float s) { return std::abs(s) > 0.005f; }) - recorded.begin());
+    const auto first = static_cast<std::size_t>(std::find_if(recorded.begin(), recorded.end(), [](float s) {
+        return std::abs(s) > 0.005f;
+    }) - recorded.begin());
     const std::size_t mostMissed = rate / 50;
     double bestError = std::numeric_limits<double>::max();
     std::size_t missed = 0;
@@ -346,6 +355,30 @@ TEST_F(PulseSoundOutputTest, RingSoundsStopsTheOutputThreeSecondsAfterTheLastSou
     }
 }
 
+TEST_F(PulseSoundOutputTest, TheVolumeAndBothSoundOutputsAreOneClientOfTheServer)
+{
+    PulseSoundOutput ringSounds;
+    PulseSoundOutput alarms;
+    PulseAudioOutputDevice volume;
+    std::optional<AudioOutputState> state;
+    volume.start([&state](const AudioOutputState& update) { state = update; });
+    ASSERT_TRUE(ringSounds.start());
+    ASSERT_TRUE(alarms.start());
+    ringSounds.play(0, tick);
+    alarms.play(1, tick);
+    ASSERT_TRUE(waitUntil([] { return serverView().streams == 2; })) << "the streams never appeared";
+    ASSERT_TRUE(waitUntil([&state] { return state && state->hasOutput; })) << "the volume was never read";
+    EXPECT_EQ(serverView().clients, 1);
+
+    // The connection lasts while anyone holds it, and goes with the last.
+    ringSounds.stop();
+    alarms.stop();
+    ASSERT_TRUE(waitUntil([] { return serverView().streams == 0; }));
+    EXPECT_EQ(serverView().clients, 1) << "the volume still follows the server";
+    volume.stop();
+    EXPECT_TRUE(waitUntil([] { return serverView().clients == 0; })) << "the last holder left the client behind";
+}
+
 TEST_F(PulseSoundOutputTest, DestroyingOrStoppingWhileConnectingIsSafe)
 {
     for (int i = 0; i < 20; ++i) {
@@ -367,7 +400,8 @@ TEST_F(PulseSoundOutputTest, AMissingServerCostsOneLogLineAndNothingElse)
 {
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + folder.filePath(QStringLiteral("no-such-socket")));
+    environment.insert(
+        QStringLiteral("PULSE_SERVER"), QStringLiteral("unix:") + folder.filePath(QStringLiteral("no-such-socket")));
     environment.insert(QStringLiteral("QUICKHALO_SOUND_TEST_CHILD"), QStringLiteral("1"));
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
