@@ -5,6 +5,7 @@
 #include "Platform/Fake/FakeDefaultApplications.h"
 #include "Platform/Qt/QtPointerLocation.h"
 #include "Platform/X11/X11ClickWatcher.h"
+#include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Ring/FakeBadgeSources.h"
 #include "Ring/FakeRingServices.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv)
     QtPointerLocation pointer;
     X11WindowSystemInfo windowSystem;
     X11ClickWatcher clickWatcher;
+    X11ScreenLayout screens;
     RingController* controller = nullptr;
     RingPanel panel(
         [&](QWidget* parent) -> QWidget* {
@@ -58,7 +60,7 @@ int main(int argc, char** argv)
                                     [] { return false; } },
                 parent);
         },
-        windowSystem, clickWatcher);
+        windowSystem, clickWatcher, pointer, screens);
     RingController ring(store, { panel, backdrop, sounds, volume, nowPlaying, actions, frontmost, pointer, clock });
     controller = &ring;
     panel.setController(&ring);

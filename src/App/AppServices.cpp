@@ -91,7 +91,9 @@ AppServices::AppServices()
 {
     Parts& parts = *m_parts;
     own<ClipboardStore>([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
-    own<Toast>([&parts] { return std::make_unique<Toast>(parts.pointer, parts.windowSystem, parts.clock); });
+    own<Toast>([&parts] {
+        return std::make_unique<Toast>(parts.pointer, parts.screenLayout, parts.windowSystem, parts.clock);
+    });
     // Made here, on the main thread: processes report their failures from other threads.
     Toast::shared();
     own<Notifier>(
@@ -124,8 +126,9 @@ AppServices::AppServices()
                                             [&parts] { return parts.motion.prefersReducedMotion(); } },
                         parent);
                 },
-                parts.windowSystem, parts.clickWatcher);
-            parts.backdrop = std::make_unique<RingBackdrop>(preferences, parts.windowSystem, parts.motion);
+                parts.windowSystem, parts.clickWatcher, parts.pointer, parts.screenLayout);
+            parts.backdrop
+                = std::make_unique<RingBackdrop>(preferences, parts.windowSystem, parts.motion, parts.screenLayout);
             parts.backdrop->setRingWindow(parts.panel.get());
             auto controller = std::make_unique<RingController>(ConfigStore::shared(),
                 RingControllerServices { *parts.panel, *parts.backdrop, RingSounds::shared(), SystemVolume::shared(),
@@ -138,11 +141,12 @@ AppServices::AppServices()
                         return parts.windowSnapper.snapInBackground(position, target);
                     },
                 .openTool =
-                    [](BuiltinTool tool, const ActionContext& context) {
-                        return ToolViews::open(
-                            tool, { ClipboardStore::shared(), [target = context.target](const QString& copiedToast) {
-                                       Paster::shared().pasteOrToast(copiedToast, target);
-                                   } });
+                    [&parts](BuiltinTool tool, const ActionContext& context) {
+                        return ToolViews::open(tool,
+                            { ClipboardStore::shared(),
+                                [target = context.target](
+                                    const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast, target); },
+                                &parts.pointer, &parts.screenLayout });
                     },
                 .clipboard = &parts.clipboard,
                 .copyText = [](const QString& text) { ClipboardStore::shared().copy(text); },
@@ -171,6 +175,8 @@ AppServices::AppServices()
 AppServices::~AppServices()
 {
     ToolPanel::destroyAll();
+    // A snap under way may still want a toast.
+    m_parts->windowSnapper.waitForBackgroundSnaps();
     for (auto ending = m_endings.rbegin(); ending != m_endings.rend(); ++ending)
         (*ending)();
 }

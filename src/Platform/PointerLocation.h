@@ -10,6 +10,8 @@ class PointerLocation {
 public:
     virtual ~PointerLocation() = default;
     virtual QPointF location() const = 0;
+    // Puts the pointer at `point` (y up).
+    virtual void moveTo(QPointF point) = 0;
 };
 
 }

@@ -1,26 +1,24 @@
 #include "Ring/RingBackdrop.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QWindow>
 
 #include "Base/Preferences.h"
-#include "Base/ScreenCoordinates.h"
 #include "Platform/MotionPreference.h"
-#include "Platform/Qt/QtPointerLocation.h"
+#include "Platform/ScreenLayout.h"
 #include "Platform/WindowSystemInfo.h"
 
 namespace Quickhalo {
 
-RingBackdrop::RingBackdrop(
-    Preferences& preferences, WindowSystemInfo& windowSystem, MotionPreference& motion, QWidget* parent)
+RingBackdrop::RingBackdrop(Preferences& preferences, WindowSystemInfo& windowSystem, MotionPreference& motion,
+    const ScreenLayout& screens, QWidget* parent)
     : QWidget(parent,
         Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus
             | Qt::WindowTransparentForInput)
     , m_preferences(preferences)
     , m_windowSystem(windowSystem)
     , m_motion(motion)
+    , m_screens(screens)
 {
     setWindowTitle(QStringLiteral("Quickhalo backdrop"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -45,15 +43,13 @@ void RingBackdrop::show(QPointF around)
 {
     if (!m_preferences.ringBackdrop() || !m_windowSystem.isCompositing())
         return;
-    const QPointF point = ScreenCoordinates::toYDown(around, virtualDesktopHeight());
-    const QScreen* screen = QGuiApplication::screenAt(point.toPoint());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    const DesktopFrames desktop = m_screens.frames();
+    const std::optional<ScreenFrame> screen = desktop.screenAt(around);
     if (!screen)
         return;
 
     m_fade.stop();
-    setGeometry(screen->geometry());
+    setGeometry(desktop.toWindowGeometry(screen->frame).toRect());
     m_progress = 0;
     QWidget::show();
     // Mapped last, it would cover the ring too.

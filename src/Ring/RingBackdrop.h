@@ -10,6 +10,7 @@ namespace Quickhalo {
 
 class MotionPreference;
 class Preferences;
+class ScreenLayout;
 class WindowSystemInfo;
 
 // Dims the whole screen behind the ring: a click-through window of translucent black that fades
@@ -23,8 +24,9 @@ public:
     static constexpr double dimming = 0.22;
     static constexpr int fadeInMilliseconds = 140;
 
-    RingBackdrop(
-        Preferences& preferences, WindowSystemInfo& windowSystem, MotionPreference& motion, QWidget* parent = nullptr);
+    // It covers the screen the ring opens on, as `screens` tells.
+    RingBackdrop(Preferences& preferences, WindowSystemInfo& windowSystem, MotionPreference& motion,
+        const ScreenLayout& screens, QWidget* parent = nullptr);
     ~RingBackdrop() override;
 
     // The window to stay just below when shown: the ring's. Not owned; may be null.
@@ -44,6 +46,7 @@ private:
     Preferences& m_preferences;
     WindowSystemInfo& m_windowSystem;
     MotionPreference& m_motion;
+    const ScreenLayout& m_screens;
     QPointer<QWidget> m_ring;
     QVariantAnimation m_fade;
     double m_progress = 0;

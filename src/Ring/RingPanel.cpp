@@ -4,20 +4,18 @@
 #include <cmath>
 
 #include <QApplication>
-#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QPolygonF>
-#include <QScreen>
 #include <QWheelEvent>
 #include <QWindow>
 
-#include "Base/ScreenCoordinates.h"
 #include "Platform/ClickWatcher.h"
-#include "Platform/Qt/QtPointerLocation.h"
+#include "Platform/PointerLocation.h"
+#include "Platform/ScreenLayout.h"
 #include "Platform/WindowSystemInfo.h"
 #include "Ring/RingController.h"
 #include "Ring/VolumeArc.h"
@@ -31,12 +29,6 @@ const QColor opaqueBackground(24, 24, 28);
 
 // Wheel notches arrive as multiples of 120 eighths of a degree.
 constexpr double angleDeltaPerLine = 120;
-
-bool containsPoint(const QRect& rect, QPointF point)
-{
-    return point.x() >= rect.x() && point.x() < rect.x() + rect.width() && point.y() >= rect.y()
-        && point.y() < rect.y() + rect.height();
-}
 
 // Digits come from the key code, so that the keypad and layouts with digits on the shifted level
 // choose slots too; other keys give their text as if no Ctrl, Alt or Super were held.
@@ -55,13 +47,16 @@ QString textWithoutModifiers(const QKeyEvent& event)
 
 }
 
-RingPanel::RingPanel(ViewFactory makeView, WindowSystemInfo& windowSystem, ClickWatcher& clickWatcher, QWidget* parent)
+RingPanel::RingPanel(ViewFactory makeView, WindowSystemInfo& windowSystem, ClickWatcher& clickWatcher,
+    PointerLocation& pointer, const ScreenLayout& screens, QWidget* parent)
     : QWidget(parent,
         Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint
             | Qt::WindowDoesNotAcceptFocus)
     , m_makeView(std::move(makeView))
     , m_windowSystem(windowSystem)
     , m_clickWatcher(clickWatcher)
+    , m_pointer(pointer)
+    , m_screens(screens)
 {
     setWindowTitle(QStringLiteral("Quickhalo"));
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -95,38 +90,25 @@ QPointF RingPanel::clampIntoFrame(QPointF centre, const QRectF& frame)
     return centre;
 }
 
-QPointF RingPanel::placeCentre(std::optional<QPointF> requested)
+QPointF RingPanel::placeCentre(std::optional<QPointF> requested, const DesktopFrames& desktop)
 {
-    const double desktopHeight = virtualDesktopHeight();
-    const QPointF wanted = requested.value_or(ScreenCoordinates::toYUp(QPointF(QCursor::pos()), desktopHeight));
-    const QPointF wantedYDown = ScreenCoordinates::toYDown(wanted, desktopHeight);
-
-    const QScreen* screen = nullptr;
-    for (const QScreen* candidate : QGuiApplication::screens()) {
-        if (containsPoint(candidate->geometry(), wantedYDown)) {
-            screen = candidate;
-            break;
-        }
-    }
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    const QPointF wanted = requested.value_or(m_pointer.location());
+    const std::optional<ScreenFrame> screen = desktop.screenAt(wanted);
     if (!screen)
         return wanted;
 
-    const QRect work = screen->availableGeometry();
-    const QRectF frame(work.x(), desktopHeight - (work.y() + work.height()), work.width(), work.height());
-    const QPointF centre = clampIntoFrame(wanted, frame);
+    const QPointF centre = clampIntoFrame(wanted, screen->visibleFrame);
     // A ring opened at the pointer keeps the pointer on its centre.
     if (!requested && centre != wanted)
-        QCursor::setPos(ScreenCoordinates::toYDown(centre, desktopHeight).toPoint());
+        m_pointer.moveTo(centre);
     return centre;
 }
 
 QPointF RingPanel::present(std::optional<QPointF> centre)
 {
-    const QPointF placed = placeCentre(centre);
-    const QPointF topLeft
-        = ScreenCoordinates::toYDown(placed, virtualDesktopHeight()) - QPointF(panelSize, panelSize) / 2;
+    const DesktopFrames desktop = m_screens.frames();
+    const QPointF placed = placeCentre(centre, desktop);
+    const QPointF topLeft = desktop.toWindowPosition(placed) - QPointF(panelSize, panelSize) / 2;
     if (!isVisible())
         prepareNativeWindow();
     setGeometry(QRect(topLeft.toPoint(), QSize(panelSize, panelSize)));

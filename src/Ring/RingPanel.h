@@ -15,8 +15,11 @@ class QWindow;
 namespace Quickhalo {
 
 class ClickWatcher;
+class PointerLocation;
 class RingController;
+class ScreenLayout;
 class WindowSystemInfo;
+struct DesktopFrames;
 
 // The ring's window: a frameless 560-point square that hosts the ring view centred on the ring's
 // origin and routes presses, keys and the wheel to the controller. The window manager leaves it
@@ -37,8 +40,9 @@ public:
     static constexpr double shapeMargin = 4;
     static constexpr double shapeRadius = ringOuterRadius + shapeMargin;
 
-    RingPanel(
-        ViewFactory makeView, WindowSystemInfo& windowSystem, ClickWatcher& clickWatcher, QWidget* parent = nullptr);
+    // The pointer and the screens place the ring and may move the pointer onto its centre.
+    RingPanel(ViewFactory makeView, WindowSystemInfo& windowSystem, ClickWatcher& clickWatcher,
+        PointerLocation& pointer, const ScreenLayout& screens, QWidget* parent = nullptr);
     ~RingPanel() override;
 
     // Where events go; not owned. Without one, events take their ordinary course.
@@ -64,7 +68,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QPointF placeCentre(std::optional<QPointF> requested);
+    QPointF placeCentre(std::optional<QPointF> requested, const DesktopFrames& desktop);
     void replaceView();
     void prepareNativeWindow();
     void updateShape(bool force = false);
@@ -76,6 +80,8 @@ private:
     ViewFactory m_makeView;
     WindowSystemInfo& m_windowSystem;
     ClickWatcher& m_clickWatcher;
+    PointerLocation& m_pointer;
+    const ScreenLayout& m_screens;
     QPointer<RingController> m_controller;
     QMetaObject::Connection m_flyoutConnection;
     QPointer<QWidget> m_view;

@@ -4,14 +4,11 @@
 #include <cmath>
 
 #include <QCoreApplication>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QThread>
 
-#include "Base/ScreenCoordinates.h"
 #include "Platform/Clock.h"
 #include "Platform/PointerLocation.h"
-#include "Platform/Qt/QtPointerLocation.h"
+#include "Platform/ScreenLayout.h"
 #include "Platform/WindowSystemInfo.h"
 #include "Tools/ToastWindow.h"
 
@@ -20,20 +17,11 @@ namespace Quickhalo {
 namespace {
 // The fade's last step lands on its end within rounding.
 constexpr double fadeTolerance = 1e-6;
-
-QRectF toYUp(const QRect& rect, double desktopHeight)
-{
-    return QRectF(rect.x(), desktopHeight - (rect.y() + rect.height()), rect.width(), rect.height());
 }
 
-ToastPlacement::Screen placementScreen(const QScreen& screen, double desktopHeight)
-{
-    return { toYUp(screen.geometry(), desktopHeight), toYUp(screen.availableGeometry(), desktopHeight) };
-}
-}
-
-Toast::Toast(PointerLocation& pointer, WindowSystemInfo& windowSystem, Clock& clock)
+Toast::Toast(PointerLocation& pointer, ScreenLayout& screens, WindowSystemInfo& windowSystem, Clock& clock)
     : m_pointer(pointer)
+    , m_screens(screens)
     , m_windowSystem(windowSystem)
     , m_clock(clock)
 {
@@ -54,23 +42,6 @@ void Toast::show(const QString& text, const QString& symbol)
     present(text, symbol);
 }
 
-std::vector<ToastPlacement::Screen> Toast::screens()
-{
-    const double desktopHeight = virtualDesktopHeight();
-    std::vector<ToastPlacement::Screen> result;
-    for (const QScreen* screen : QGuiApplication::screens())
-        result.push_back(placementScreen(*screen, desktopHeight));
-    return result;
-}
-
-std::optional<ToastPlacement::Screen> Toast::mainScreen()
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return std::nullopt;
-    return placementScreen(*screen, virtualDesktopHeight());
-}
-
 void Toast::present(const QString& text, const QString& symbol)
 {
     const quint64 token = ++m_token;
@@ -81,10 +52,11 @@ void Toast::present(const QString& text, const QString& symbol)
     auto window = std::make_unique<ToastWindow>(text, symbol, m_windowSystem.isCompositing());
     const QPointF pointer = m_pointer.location();
     const QSizeF size = window->size();
+    const DesktopFrames desktop = m_screens.frames();
     const QPointF origin
-        = ToastPlacement::origin(pointer, size, ToastPlacement::screenFor(pointer, screens(), mainScreen()));
+        = ToastPlacement::origin(pointer, size, ToastPlacement::screenFor(pointer, desktop.screens, desktop.primary()));
     // The origin is the bottom-left corner, y up; Qt places the top-left corner, y down.
-    const QPointF topLeft = ScreenCoordinates::toYDown(origin, virtualDesktopHeight()) - QPointF(0, size.height());
+    const QPointF topLeft = desktop.toWindowPosition(origin) - QPointF(0, size.height());
     window->move(QPoint(static_cast<int>(std::lround(topLeft.x())), static_cast<int>(std::lround(topLeft.y()))));
     window->setWindowOpacity(1.0);
     window->show();

@@ -15,6 +15,7 @@ namespace Quickhalo {
 class Clock;
 class PointerLocation;
 class RepeatingTimer;
+class ScreenLayout;
 class ToastWindow;
 class WindowSystemInfo;
 
@@ -30,7 +31,7 @@ public:
     static constexpr double fadeSeconds = 0.3;
     static constexpr double fadeStepSeconds = 1.0 / 60;
 
-    Toast(PointerLocation& pointer, WindowSystemInfo& windowSystem, Clock& clock);
+    Toast(PointerLocation& pointer, ScreenLayout& screens, WindowSystemInfo& windowSystem, Clock& clock);
     ~Toast() override;
 
     // Returns at once; off the main thread the toast follows on the main thread's next turn. The
@@ -42,10 +43,6 @@ public:
     // How many toasts have been shown; the timers of all but the last are void.
     quint64 token() const { return m_token; }
 
-    // The screens as Qt knows them, y up.
-    static std::vector<ToastPlacement::Screen> screens();
-    static std::optional<ToastPlacement::Screen> mainScreen();
-
 private:
     void present(const QString& text, const QString& symbol);
     void startFade(quint64 token);
@@ -53,6 +50,7 @@ private:
     void close();
 
     PointerLocation& m_pointer;
+    ScreenLayout& m_screens;
     WindowSystemInfo& m_windowSystem;
     Clock& m_clock;
     quint64 m_token = 0;

@@ -7,13 +7,11 @@
 #include <QRectF>
 #include <QSizeF>
 
+#include "Platform/ScreenLayout.h"
+
 namespace Quickhalo::ToastPlacement {
 
-// Screen rectangles with the y axis pointing up, like the pointer.
-struct Screen {
-    QRectF frame;
-    QRectF visibleFrame; // without panels and docks
-};
+using Screen = ScreenFrame;
 
 inline constexpr double pointerGap = 28; // from the pointer to the toast's bottom edge
 inline constexpr double screenMargin = 8;

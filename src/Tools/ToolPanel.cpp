@@ -1,17 +1,14 @@
 #include "Tools/ToolPanel.h"
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QHash>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <cmath>
 
-#include "Base/ScreenCoordinates.h"
-#include "Platform/Qt/QtPointerLocation.h"
+#include "Platform/PointerLocation.h"
+#include "Platform/ScreenLayout.h"
 #include "Tools/ToolPanelPlacement.h"
 
 namespace Quickhalo {
@@ -22,14 +19,6 @@ QHash<QString, QPointer<ToolPanel>>& registry()
 {
     static QHash<QString, QPointer<ToolPanel>> panels;
     return panels;
-}
-
-ToolPanelPlacement::Screen placementScreen(const QScreen& screen, double desktopHeight)
-{
-    auto yUp = [desktopHeight](const QRect& rect) {
-        return QRectF(rect.x(), desktopHeight - (rect.y() + rect.height()), rect.width(), rect.height());
-    };
-    return { yUp(screen.geometry()), yUp(screen.availableGeometry()) };
 }
 
 }
@@ -48,7 +37,8 @@ ToolPanel::ToolPanel(const QString& id, const QString& title, QSizeF size, QWidg
     setFixedSize(static_cast<int>(std::lround(size.width())), static_cast<int>(std::lround(size.height())));
 }
 
-void ToolPanel::showTool(const QString& id, const QString& title, QSizeF size, const Content& content)
+void ToolPanel::showTool(
+    const QString& id, const QString& title, QSizeF size, const Content& content, const Placement* placement)
 {
     QPointer<ToolPanel>& registered = registry()[id];
     if (ToolPanel* existing = registered.data(); existing && existing->isVisible()) {
@@ -61,7 +51,8 @@ void ToolPanel::showTool(const QString& id, const QString& title, QSizeF size, c
         closed->deleteLater();
     auto* panel = new ToolPanel(id, title, size, content ? content() : nullptr);
     registered = panel;
-    panel->placeAtPointer();
+    if (placement)
+        panel->placeAtPointer(*placement);
     panel->show();
     panel->raise();
     panel->activateWindow();
@@ -94,20 +85,13 @@ void ToolPanel::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void ToolPanel::placeAtPointer()
+void ToolPanel::placeAtPointer(const Placement& placement)
 {
-    const double desktopHeight = virtualDesktopHeight();
-    QList<ToolPanelPlacement::Screen> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(placementScreen(*screen, desktopHeight));
-    std::optional<ToolPanelPlacement::Screen> mainScreen;
-    if (const QScreen* primary = QGuiApplication::primaryScreen())
-        mainScreen = placementScreen(*primary, desktopHeight);
-
-    const QPointF pointer = ScreenCoordinates::toYUp(QPointF(QCursor::pos()), desktopHeight);
-    const QPointF origin = ToolPanelPlacement::origin(pointer, QSizeF(size()), screens, mainScreen);
+    const DesktopFrames desktop = placement.screens.frames();
+    const QPointF origin
+        = ToolPanelPlacement::origin(placement.pointer.location(), QSizeF(size()), desktop.screens, desktop.primary());
     // The content's top-left corner, y down.
-    const QPointF topLeft = ScreenCoordinates::toYDown(origin + QPointF(0, height()), desktopHeight);
+    const QPointF topLeft = desktop.toWindowPosition(origin + QPointF(0, height()));
     setGeometry(QRect(topLeft.toPoint(), size()));
 }
 

@@ -8,6 +8,9 @@
 
 namespace Quickhalo {
 
+class PointerLocation;
+class ScreenLayout;
+
 // The small floating window every tool with a face opens in: one per tool id, above ordinary
 // windows, kept on screen when another application takes the focus, closed by Escape. A tool
 // opened again while its panel shows comes forward with everything typed into it; once closed,
@@ -17,9 +20,16 @@ class ToolPanel final : public QWidget {
 
 public:
     using Content = std::function<QWidget*()>;
+    // Where a new panel goes: centred on the pointer, inside its screen's work area.
+    struct Placement {
+        const PointerLocation& pointer;
+        const ScreenLayout& screens;
+    };
 
-    // Main thread only. `size` is the content's, in points.
-    static void showTool(const QString& id, const QString& title, QSizeF size, const Content& content);
+    // Main thread only. `size` is the content's, in points. Without a placement the window
+    // system places the panel.
+    static void showTool(const QString& id, const QString& title, QSizeF size, const Content& content,
+        const Placement* placement = nullptr);
     // Closes the tool's panel if it has one; it stays registered until the tool is shown again.
     static void closeTool(const QString& id);
     // The registered panel, shown or closed; null when the tool was never shown.
@@ -35,7 +45,7 @@ protected:
 
 private:
     ToolPanel(const QString& id, const QString& title, QSizeF size, QWidget* content);
-    void placeAtPointer();
+    void placeAtPointer(const Placement& placement);
 
     QString m_id;
     QWidget* m_content = nullptr;

@@ -13,7 +13,7 @@ bool contains(const QRectF& frame, QPointF point)
 }
 }
 
-QPointF origin(QPointF pointer, QSizeF size, const QList<Screen>& screens, std::optional<Screen> mainScreen)
+QPointF origin(QPointF pointer, QSizeF size, const std::vector<Screen>& screens, std::optional<Screen> mainScreen)
 {
     std::optional<Screen> chosen;
     for (const Screen& screen : screens) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace Quickhalo::ToolViews {
 
@@ -30,6 +31,14 @@ const std::map<BuiltinTool, Factory>& factories()
     return views;
 }
 
+// Where each panel's result goes: the latest opening's, also for a panel that was only raised
+// again, so that a result reaches the application the ring was last opened over.
+std::map<QString, std::function<void(const QString&)>>& pasteTargets()
+{
+    static std::map<QString, std::function<void(const QString&)>> targets;
+    return targets;
+}
+
 }
 
 bool open(BuiltinTool tool, const Services& services)
@@ -39,9 +48,19 @@ bool open(BuiltinTool tool, const Services& services)
     if (!entry.panel || factory == factories().end())
         return false;
     const QString id = entry.panel->id;
-    const ToolViewHandoff handoff { [id] { ToolPanel::closeTool(id); }, services.pasteOrToast };
-    ToolPanel::showTool(id, entry.title(), entry.panel->size,
-        [services, handoff, make = factory->second] { return make(services, handoff); });
+    pasteTargets()[id] = services.pasteOrToast;
+    const ToolViewHandoff handoff { [id] { ToolPanel::closeTool(id); },
+        [id](const QString& copiedToast) {
+            if (const auto& paste = pasteTargets()[id])
+                paste(copiedToast);
+        } };
+    std::optional<ToolPanel::Placement> placement;
+    if (services.pointer && services.screens)
+        placement.emplace(ToolPanel::Placement { *services.pointer, *services.screens });
+    ToolPanel::showTool(
+        id, entry.title(), entry.panel->size,
+        [services, handoff, make = factory->second] { return make(services, handoff); },
+        placement ? &*placement : nullptr);
     return true;
 }
 

@@ -9,6 +9,8 @@
 namespace Quickhalo {
 
 class ClipboardStore;
+class PointerLocation;
+class ScreenLayout;
 
 // Opens the built-in tools that have a face, each in its own tool panel.
 namespace ToolViews {
@@ -16,6 +18,9 @@ namespace ToolViews {
 struct Services {
     ClipboardStore& clipboardHistory;
     std::function<void(const QString& copiedToast)> pasteOrToast;
+    // Where the panels open; without both, where the window system puts them.
+    const PointerLocation* pointer = nullptr;
+    const ScreenLayout* screens = nullptr;
 };
 
 // False for a tool without a view (yet): the caller reports it.

@@ -1,6 +1,6 @@
 #include "Actions/ActionRunner.h"
 
-#include "Ring/RingFixture.h"
+#include "Ring/FakeRingServices.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "Platform/Fake/FakeClipboard.h"
 #include "Platform/ScreenCapture.h"
 #include "support/RecordingToasts.h"
+#include "support/TemporaryFolder.h"
 
 using namespace Quickhalo;
 
@@ -38,14 +39,14 @@ public:
 
 const QString warning = QStringLiteral(" | exclamationmark.triangle.fill");
 
-// A runner over fake services and a ring controller with fake windows.
+// A runner over fake services.
 class ActionRunnerDispatch : public ::testing::Test {
 protected:
     ActionRunnerDispatch()
     {
         capture.clipboard = &clipboard;
         runner.setServices({ .launcher = &launcher,
-            .volume = &ring.volume,
+            .volume = &volume,
             .snap =
                 [this](WindowPosition position, const std::optional<TargetApplication>& target) {
                     snaps << qMakePair(position, target);
@@ -91,7 +92,8 @@ protected:
     }
 
     Testing::TemporaryFolder folder;
-    Testing::RingFixture ring;
+    FakeJournal journal;
+    FakeVolumeControl volume { journal };
     Testing::RecordingToasts toasts;
     FakeApplicationLauncher launcher;
     FakeCapture capture;
@@ -162,14 +164,14 @@ TEST_F(ActionRunnerDispatch, AddressesAreTrimmedGivenASchemeOrRefused)
 
 TEST_F(ActionRunnerDispatch, TheVolumeSliceTogglesMuteOnlyWhereThereIsAVolume)
 {
-    ring.volume.adjustable = false;
+    volume.adjustable = false;
     runner.run(Actions::Builtin { BuiltinTool::volume });
-    EXPECT_FALSE(ring.volume.muted);
-    ring.volume.adjustable = true;
+    EXPECT_FALSE(volume.muted);
+    volume.adjustable = true;
     runner.run(Actions::Builtin { BuiltinTool::volume });
-    EXPECT_TRUE(ring.volume.muted);
+    EXPECT_TRUE(volume.muted);
     runner.run(Actions::Builtin { BuiltinTool::volume });
-    EXPECT_FALSE(ring.volume.muted);
+    EXPECT_FALSE(volume.muted);
     EXPECT_EQ(toasts.shown,
         QStringList({ QStringLiteral("This output has no volume control") + warning,
             QStringLiteral("Muted | speaker.slash.fill"), QStringLiteral("Unmuted | speaker.wave.2.fill") }));
@@ -225,6 +227,12 @@ TEST_F(ActionRunnerDispatch, ToolsOpenTheirPanelsOrSayTheyAreNotThereYet)
     EXPECT_EQ(toolContexts, QList<ActionContext>({ context, context })) << "a tool's result goes where the ring was";
     EXPECT_EQ(
         log.lines(), QStringList { QStringLiteral("Quickhalo: the built-in tool “Calculator” is not available yet") });
+
+    // A tool with a ring of its own is the ring's to open; the runner only says so.
+    runner.run(Actions::Builtin { BuiltinTool::windows }, context);
+    EXPECT_EQ(openedTools.size(), 2);
+    EXPECT_EQ(
+        log.lines().last(), QStringLiteral("Quickhalo: the ring of “Windows” outside the ring is not available yet"));
 }
 
 TEST_F(ActionRunnerDispatch, ScreenshotsAreConfirmedOnlyWhenSomethingWasCopied)

@@ -127,7 +127,8 @@ TEST_F(HotkeyManagerTest, StartsWithTheStoredPresetOrTheDefault)
         m_hotkeys.registrations.clear();
         auto manager = startedManager();
         EXPECT_EQ(manager->preset(), c.expected) << (c.stored ? c.stored : "absent");
-        EXPECT_EQ(m_hotkeys.registrations, std::vector<QKeyCombination> { HotkeyPresets::combination(c.expected) }) << (c.stored ? c.stored : "absent");
+        EXPECT_EQ(m_hotkeys.registrations, std::vector<QKeyCombination> { HotkeyPresets::combination(c.expected) })
+            << (c.stored ? c.stored : "absent");
     }
 }
 
@@ -205,4 +206,23 @@ TEST_F(HotkeyManagerTest, ASuccessfulRegistrationLogsNothingAndAnotherPresetTrie
     EXPECT_EQ(m_events, QStringLiteral("PR"));
 }
 
+}
+
+TEST(HotkeyPresets, EachIsSpaceWithItsModifiers)
+{
+    struct Case {
+        HotkeyPreset preset;
+        Qt::KeyboardModifiers modifiers;
+    } const cases[] = {
+        { HotkeyPreset::optionSpace, Qt::AltModifier },
+        { HotkeyPreset::controlOptionSpace, Qt::ControlModifier | Qt::AltModifier },
+        { HotkeyPreset::shiftCommandSpace, Qt::ShiftModifier | Qt::MetaModifier },
+        { HotkeyPreset::controlShiftSpace, Qt::ControlModifier | Qt::ShiftModifier },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(HotkeyPresets::rawValue(c.preset).toStdString());
+        const QKeyCombination combination = HotkeyPresets::combination(c.preset);
+        EXPECT_EQ(combination.key(), Qt::Key_Space);
+        EXPECT_EQ(combination.keyboardModifiers(), c.modifiers);
+    }
 }

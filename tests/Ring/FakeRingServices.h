@@ -1,7 +1,7 @@
 #pragma once
 
+#include "Platform/Fake/FakePointerLocation.h"
 #include "Platform/FrontmostApplication.h"
-#include "Platform/PointerLocation.h"
 #include "Ring/RingServices.h"
 
 #include <QStringList>
@@ -27,8 +27,7 @@ public:
     FakeRingWindow(FakeJournal& journal, const PointerLocation& pointer)
         : m_journal(journal)
         , m_pointer(pointer)
-    {
-    }
+    { }
 
     // Scripted answers.
     std::optional<QPointF> clampedCentre; // what present returns when set, else the request or the pointer
@@ -85,8 +84,7 @@ class FakeRingBackdrop final : public RingBackdropWindow {
 public:
     explicit FakeRingBackdrop(FakeJournal& journal)
         : m_journal(journal)
-    {
-    }
+    { }
     bool isVisible = false;
     void show(QPointF) override
     {
@@ -107,8 +105,7 @@ class FakeRingSounds final : public RingSoundPlayer {
 public:
     explicit FakeRingSounds(FakeJournal& journal)
         : m_journal(journal)
-    {
-    }
+    { }
     std::vector<RingSound> played;
     void play(RingSound sound) override
     {
@@ -128,8 +125,7 @@ class FakeVolumeControl final : public VolumeControl {
 public:
     explicit FakeVolumeControl(FakeJournal& journal)
         : m_journal(journal)
-    {
-    }
+    { }
     float currentLevel = 0.5f;
     bool muted = false;
     bool adjustable = true;
@@ -166,8 +162,7 @@ class FakeNowPlaying final : public NowPlayingControl {
 public:
     explicit FakeNowPlaying(FakeJournal& journal)
         : m_journal(journal)
-    {
-    }
+    { }
     bool isPolling = false;
     std::optional<NowPlayingTrack> currentTrack;
 
@@ -200,8 +195,7 @@ class FakeActionExecutor final : public ActionExecutor {
 public:
     explicit FakeActionExecutor(FakeJournal& journal)
         : m_journal(journal)
-    {
-    }
+    { }
     std::vector<ActionKind> ran;
     std::vector<ActionContext> contexts; // beside `ran`
     std::function<void(const ActionKind&)> onRun; // lets a test look at the world when it runs
@@ -226,11 +220,7 @@ public:
     qint64 ownProcessId() const override { return ownPid; }
 };
 
-class FakePointer final : public PointerLocation {
-public:
-    QPointF position;
-    QPointF location() const override { return position; }
-};
+using FakePointer = FakePointerLocation;
 
 }
 

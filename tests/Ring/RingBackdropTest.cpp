@@ -10,6 +10,8 @@
 #include "Base/Preferences.h"
 #include "Platform/Fake/FakeClickWatcher.h"
 #include "Platform/Fake/FakeMotionPreference.h"
+#include "Platform/Qt/QtPointerLocation.h"
+#include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/GSettingsMotionPreference.h"
 #include "Ring/RingPanel.h"
@@ -45,8 +47,10 @@ protected:
     X11WindowSystemInfo windowSystem;
     FakeMotionPreference motion;
     FakeClickWatcher clickWatcher;
-    RingPanel panel { {}, windowSystem, clickWatcher };
-    RingBackdrop backdrop { preferences, windowSystem, motion };
+    QtPointerLocation pointer;
+    X11ScreenLayout screens;
+    RingPanel panel { {}, windowSystem, clickWatcher, pointer, screens };
+    RingBackdrop backdrop { preferences, windowSystem, motion, screens };
 };
 
 }

@@ -17,6 +17,7 @@
 #include "Platform/Fake/FakeMotionPreference.h"
 #include "Platform/Qt/QtPointerLocation.h"
 #include "Platform/X11/X11ClickWatcher.h"
+#include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Ring/FakeRingServices.h"
 #include "Ring/RingBackdrop.h"
@@ -165,6 +166,7 @@ protected:
     QtPointerLocation pointer;
     X11WindowSystemInfo windowSystem;
     X11ClickWatcher clickWatcher;
+    X11ScreenLayout screens;
 
     InputSpy spy;
     RawPressSpy rawPresses;
@@ -173,8 +175,8 @@ protected:
                          view = new TestView(parent);
                          return view;
                      },
-        windowSystem, clickWatcher };
-    RingBackdrop backdrop { preferences, windowSystem, motion };
+        windowSystem, clickWatcher, pointer, screens };
+    RingBackdrop backdrop { preferences, windowSystem, motion, screens };
     RingController controller { store,
         RingControllerServices { panel, backdrop, sounds, volume, nowPlaying, actions, frontmost, pointer, clock } };
 };

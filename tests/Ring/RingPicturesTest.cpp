@@ -2,6 +2,7 @@
 #include "Platform/Fake/FakeDefaultApplications.h"
 #include "Platform/Qt/QtPointerLocation.h"
 #include "Platform/X11/X11ClickWatcher.h"
+#include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Ring/RingGlassStyle.h"
 #include "Ring/RingPanel.h"
@@ -29,7 +30,8 @@ protected:
     {
         QDir().mkpath(outputFolder());
         volume.currentLevel = 0.6f;
-        nowPlaying.currentTrack = NowPlayingTrack { QStringLiteral("Test Tone"), QStringLiteral("Quickhalo"), true, QString() };
+        nowPlaying.currentTrack
+            = NowPlayingTrack { QStringLiteral("Test Tone"), QStringLiteral("Quickhalo"), true, QString() };
         panel.setController(&controller);
         movePointer(screenCentre);
     }
@@ -79,12 +81,13 @@ protected:
     QtPointerLocation pointer;
     X11WindowSystemInfo windowSystem;
     X11ClickWatcher clickWatcher;
+    X11ScreenLayout screens;
     RingPanel panel { [this](QWidget* parent) -> QWidget* {
                          return new RingView(RingViewSources { controller, store, volume, nowPlaying, badgeSources,
                                                  preferences, [] { return false; } },
                              parent);
                      },
-        windowSystem, clickWatcher };
+        windowSystem, clickWatcher, pointer, screens };
     RingController controller { store,
         RingControllerServices { panel, backdrop, sounds, volume, nowPlaying, actions, frontmost, pointer, clock } };
 };

@@ -9,6 +9,7 @@
 
 #include "Platform/Qt/QtClock.h"
 #include "Platform/X11/X11PointerLocation.h"
+#include "Platform/X11/X11ScreenLayout.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Tools/ToastWindow.h"
 #include "support/DesktopTestSupport.h"
@@ -37,7 +38,8 @@ protected:
     QtClock clock;
     X11PointerLocation pointer;
     X11WindowSystemInfo windowSystem;
-    Toast toast { pointer, windowSystem, clock };
+    X11ScreenLayout screens;
+    Toast toast { pointer, screens, windowSystem, clock };
 };
 
 }

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "Platform/Fake/FakeClock.h"
+#include "Platform/Fake/FakeScreenLayout.h"
 #include "Platform/Fake/FakeWindowSystemInfo.h"
 #include "Ring/FakeRingServices.h"
 #include "Tools/ToastWindow.h"
@@ -37,10 +38,20 @@ protected:
     // Points the fake pointer at `yDown`, given as Qt sees the screen.
     void pointAt(QPoint yDown) { pointer.position = QPointF(yDown.x(), screenGeometry().height() - yDown.y()); }
 
+    // Qt's offscreen screen, one point to a pixel.
+    static FakeScreenLayout qtScreens()
+    {
+        FakeScreenLayout layout;
+        for (const QScreen* screen : QGuiApplication::screens())
+            layout.list.append({ screen->geometry(), screen->availableGeometry() });
+        return layout;
+    }
+
     FakePointer pointer;
+    FakeScreenLayout screens = qtScreens();
     FakeWindowSystemInfo windowSystem;
     FakeClock clock;
-    Toast toast { pointer, windowSystem, clock };
+    Toast toast { pointer, screens, windowSystem, clock };
 };
 
 }
@@ -96,7 +107,8 @@ TEST_F(ToastTest, NewerToastReplacesTheOlderAtOnceAndKeepsItsFullTime)
     EXPECT_EQ(visibleToasts(), QList<ToastWindow*> { second.data() });
     const ToastWindow* secondWindow = second.data();
     ASSERT_NE(secondWindow, nullptr);
-    EXPECT_EQ(secondWindow->geometry().y() + secondWindow->height(), 200 - 28) << "placed at the pointer's new position";
+    EXPECT_EQ(secondWindow->geometry().y() + secondWindow->height(), 200 - 28)
+        << "placed at the pointer's new position";
 
     // The first toast's 1.4 s pass 0.9 s into the second; the second stays at full opacity.
     clock.advance(0.9 + 0.49);

@@ -78,6 +78,10 @@ TEST(ToolRegistry, HowTheToolsOfTodayRun)
         { BuiltinTool::timer, ToolRun::panel, false, ToolBadge::countdown },
         { BuiltinTool::todo, ToolRun::panel, false, ToolBadge::openTodos },
         { BuiltinTool::voiceMemo, ToolRun::panel, false, ToolBadge::recording },
+        { BuiltinTool::links, ToolRun::panel, false, ToolBadge::none },
+        { BuiltinTool::screenRecord, ToolRun::panel, false, ToolBadge::none },
+        { BuiltinTool::units, ToolRun::panel, false, ToolBadge::none },
+        { BuiltinTool::reminders, ToolRun::panel, false, ToolBadge::none },
     };
     for (const Case& c : cases) {
         const ToolEntry& entry = ToolRegistry::entry(c.tool);

@@ -68,6 +68,26 @@ TEST_F(ToolViewsTest, ACalculatedResultClosesItsPanelAndIsHandedOn)
     EXPECT_EQ(history.items(), QStringList { QStringLiteral("42") });
 }
 
+TEST_F(ToolViewsTest, AResultGoesWhereTheLatestOpeningSaysEvenIfThePanelWasOnlyRaised)
+{
+    QStringList first;
+    QStringList second;
+    ASSERT_TRUE(
+        ToolViews::open(BuiltinTool::calculator, { history, [&first](const QString& toast) { first << toast; } }));
+    ToolPanel* panel = ToolPanel::panel(QStringLiteral("calculator"));
+    ASSERT_NE(panel, nullptr);
+    auto* view = qobject_cast<CalculatorView*>(panel->content());
+    ASSERT_NE(view, nullptr);
+    // The ring opened again over another application, and the calculator chosen while it shows.
+    ASSERT_TRUE(
+        ToolViews::open(BuiltinTool::calculator, { history, [&second](const QString& toast) { second << toast; } }));
+    ASSERT_EQ(ToolPanel::panel(QStringLiteral("calculator"))->content(), view) << "the panel was raised, not remade";
+    view->input()->setText(QStringLiteral("6*7"));
+    QTest::keyClick(view->input(), Qt::Key_Return);
+    EXPECT_EQ(first, QStringList());
+    EXPECT_EQ(second, QStringList { QStringLiteral("Copied 42") });
+}
+
 TEST_F(ToolViewsTest, ToolsWithoutAViewAreLeftToTheCaller)
 {
     for (const BuiltinTool tool : { BuiltinTool::notes, BuiltinTool::todo, BuiltinTool::units, BuiltinTool::timer })

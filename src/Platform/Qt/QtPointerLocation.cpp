@@ -22,4 +22,9 @@ QPointF QtPointerLocation::location() const
     return ScreenCoordinates::toYUp(QPointF(QCursor::pos()), virtualDesktopHeight());
 }
 
+void QtPointerLocation::moveTo(QPointF point)
+{
+    QCursor::setPos(ScreenCoordinates::toYDown(point, virtualDesktopHeight()).toPoint());
+}
+
 }

@@ -12,6 +12,7 @@ double virtualDesktopHeight();
 class QtPointerLocation final : public PointerLocation {
 public:
     QPointF location() const override;
+    void moveTo(QPointF point) override;
 };
 
 }

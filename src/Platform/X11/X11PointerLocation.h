@@ -18,6 +18,8 @@ public:
     X11PointerLocation& operator=(const X11PointerLocation&) = delete;
 
     QPointF location() const override;
+    // Through Qt, which warps on its own connection.
+    void moveTo(QPointF point) override { m_fallback.moveTo(point); }
 
 private:
     xcb_connection_t* m_connection = nullptr;

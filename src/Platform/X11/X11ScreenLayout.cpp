@@ -26,6 +26,16 @@ QRect toPixels(const QRect& points, QPoint corner, double ratio)
         pixel(points.y() + points.height(), corner.y()) - top };
 }
 
+// The inverse: pixels back to Qt's points about the same corner.
+QRectF toPoints(const QRect& pixels, QPoint corner, double ratio)
+{
+    const auto point = [&](int pixel, int from) { return from + (pixel - from) / ratio; };
+    const double left = point(pixels.x(), corner.x());
+    const double top = point(pixels.y(), corner.y());
+    return { left, top, point(pixels.x() + pixels.width(), corner.x()) - left,
+        point(pixels.y() + pixels.height(), corner.y()) - top };
+}
+
 xcb_atom_t atom(xcb_connection_t* connection, const char* name)
 {
     return X11Connection::internAtom(connection, name, true);
@@ -122,6 +132,20 @@ QList<ScreenArea> X11ScreenLayout::screens() const
         list.append({ frame, WorkArea::of(frame, struts, desktop) });
     }
     return list;
+}
+
+DesktopFrames X11ScreenLayout::frames() const
+{
+    const QList<QScreen*> qtScreens = qGuiApp ? QGuiApplication::screens() : QList<QScreen*>();
+    const QList<ScreenArea> areas = screens();
+    QList<QRectF> frames;
+    QList<QRectF> workAreas;
+    for (qsizetype index = 0; index < qtScreens.size() && index < areas.size(); ++index) {
+        const QRect points = qtScreens[index]->geometry();
+        frames.append(QRectF(points));
+        workAreas.append(toPoints(areas[index].workArea, points.topLeft(), qtScreens[index]->devicePixelRatio()));
+    }
+    return DesktopFrames::fromYDown(frames, workAreas);
 }
 
 }

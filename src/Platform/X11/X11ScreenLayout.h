@@ -16,6 +16,7 @@ public:
     explicit X11ScreenLayout(xcb_connection_t* connection);
 
     QList<ScreenArea> screens() const override;
+    DesktopFrames frames() const override;
 
 private:
     xcb_connection_t* m_connection = nullptr;
