@@ -332,6 +332,21 @@ TEST_F(WindowSnapperDesktop, TheWaitingHalfRunsOffTheMainThread)
     EXPECT_EQ(outerFrame(window.winId()), QRect(QPoint(600, 560), size));
 }
 
+TEST_F(WindowSnapperDesktop, ThePlacementsScreensFollowAPanelThatComesAndGoes)
+{
+    // The ring, toasts and panels are placed in Qt's points with y up; unscaled, a point is a pixel.
+    const auto leftVisible = [this] { return screens.frames().screens.at(0).visibleFrame; };
+    const QRectF split(0, 0, 1200, 1040);
+    ASSERT_EQ(leftVisible(), split);
+    {
+        const TypedWindow panel(QRect(0, 1040, 1200, 40), "_NET_WM_WINDOW_TYPE_DOCK",
+            WorkArea::Strut { WorkArea::Strut::Edge::bottom, 40, 0, 1199 });
+        EXPECT_TRUE(waitUntil([&] { return leftVisible() == QRectF(0, 40, 1200, 1000); }))
+            << "the new panel is not seen: " << describe(leftVisible().toRect()).toStdString();
+    }
+    EXPECT_TRUE(waitUntil([&] { return leftVisible() == split; })) << "the panel that went is still seen";
+}
+
 TEST_F(WindowSnapperDesktop, SaysWhatWentWrong)
 {
     // A desktop window: the window manager allows it no move.

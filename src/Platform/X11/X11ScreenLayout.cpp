@@ -2,9 +2,11 @@
 
 #include "Platform/X11/X11Connection.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -113,7 +115,54 @@ X11ScreenLayout::X11ScreenLayout()
 
 X11ScreenLayout::X11ScreenLayout(xcb_connection_t* connection)
     : m_connection(connection)
-{ }
+    , m_watcher(std::make_unique<QObject>())
+{
+    if (!qGuiApp)
+        return;
+    if (m_connection && !xcb_connection_has_error(m_connection)) {
+        // Qt already listens to the root window's properties; this only looks at them as they pass.
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        m_watchedAtoms = { X11Connection::internAtom(m_connection, "_NET_WORKAREA", false),
+            X11Connection::internAtom(m_connection, "_NET_CLIENT_LIST", false),
+            X11Connection::internAtom(m_connection, "_NET_CURRENT_DESKTOP", false) };
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        m_isFilterInstalled = true;
+    }
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, m_watcher.get(), [this](QScreen* screen) {
+        watch(screen);
+        m_frames.reset();
+    });
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, m_watcher.get(), [this] { m_frames.reset(); });
+    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, m_watcher.get(), [this] { m_frames.reset(); });
+}
+
+X11ScreenLayout::~X11ScreenLayout()
+{
+    if (m_isFilterInstalled && QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool X11ScreenLayout::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+{
+    if (eventType != "xcb_generic_event_t" || !message)
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+        return false;
+    const auto* notify = static_cast<const xcb_property_notify_event_t*>(message);
+    if (notify->window == m_root
+        && std::find(m_watchedAtoms.begin(), m_watchedAtoms.end(), notify->atom) != m_watchedAtoms.end())
+        m_frames.reset();
+    return false;
+}
+
+void X11ScreenLayout::watch(QScreen* screen)
+{
+    QObject::connect(screen, &QScreen::geometryChanged, m_watcher.get(), [this] { m_frames.reset(); });
+    QObject::connect(screen, &QScreen::availableGeometryChanged, m_watcher.get(), [this] { m_frames.reset(); });
+}
 
 QList<ScreenArea> X11ScreenLayout::screens() const
 {
@@ -136,6 +185,8 @@ QList<ScreenArea> X11ScreenLayout::screens() const
 
 DesktopFrames X11ScreenLayout::frames() const
 {
+    if (m_frames)
+        return *m_frames;
     const QList<QScreen*> qtScreens = qGuiApp ? QGuiApplication::screens() : QList<QScreen*>();
     const QList<ScreenArea> areas = screens();
     QList<QRectF> frames;
@@ -145,7 +196,8 @@ DesktopFrames X11ScreenLayout::frames() const
         frames.append(QRectF(points));
         workAreas.append(toPoints(areas[index].workArea, points.topLeft(), qtScreens[index]->devicePixelRatio()));
     }
-    return DesktopFrames::fromYDown(frames, workAreas);
+    m_frames = DesktopFrames::fromYDown(frames, workAreas);
+    return *m_frames;
 }
 
 }
