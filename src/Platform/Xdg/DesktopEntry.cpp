@@ -1,5 +1,6 @@
 #include "Platform/Xdg/DesktopEntry.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QByteArrayView>
@@ -168,6 +169,45 @@ QString unescapeString(QStringView value)
     return result;
 }
 
+QString escapeString(QStringView value)
+{
+    QString result;
+    result.reserve(value.size());
+    for (const QChar c : value) {
+        if (c == u'\\')
+            result.append(u"\\\\");
+        else if (c == u'\n')
+            result.append(u"\\n");
+        else if (c == u'\t')
+            result.append(u"\\t");
+        else if (c == u'\r')
+            result.append(u"\\r");
+        else
+            result.append(c);
+    }
+    return result;
+}
+
+QString quoteExecArgument(QStringView argument)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    const bool needsQuotes = argument.isEmpty()
+        || std::any_of(argument.begin(), argument.end(), [](QChar c) { return reserved.contains(c); });
+    QString result;
+    if (needsQuotes)
+        result.append(u'"');
+    for (const QChar c : argument) {
+        if (needsQuotes && (c == u'"' || c == u'`' || c == u'$' || c == u'\\'))
+            result.append(u'\\');
+        result.append(c);
+        if (c == u'%')
+            result.append(u'%');
+    }
+    if (needsQuotes)
+        result.append(u'"');
+    return result;
+}
+
 QStringList unescapeList(QStringView value)
 {
     QStringList items;
@@ -322,11 +362,11 @@ QString DesktopEntry::execProgram() const
                 ++i;
             program.append(command[i]);
         }
-        return program;
+        return program.replace(QStringLiteral("%%"), QStringLiteral("%"));
     }
     for (; i < command.size() && !command[i].isSpace(); ++i)
         program.append(command[i]);
-    return program;
+    return program.replace(QStringLiteral("%%"), QStringLiteral("%"));
 }
 
 bool DesktopEntry::isShownIn(const QStringList& currentDesktops) const

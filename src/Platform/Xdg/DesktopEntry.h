@@ -32,6 +32,13 @@ QString unescapeString(QStringView value);
 // Splits on unescaped ';' (and resolves "\;"), dropping empty items.
 QStringList unescapeList(QStringView value);
 
+// The inverse of unescapeString: a value that reads back as `value`, on one line.
+QString escapeString(QStringView value);
+
+// One argument of an Exec line: quoted when it holds a reserved character, with '%' doubled so
+// that it is never taken for a field code. Escape the whole line with escapeString afterwards.
+QString quoteExecArgument(QStringView argument);
+
 }
 
 // The [Desktop Entry] group of a .desktop file.

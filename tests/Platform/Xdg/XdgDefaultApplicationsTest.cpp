@@ -1,4 +1,5 @@
 #include "Platform/Xdg/XdgDefaultApplications.h"
+#include "Platform/Xdg/XdgInstalledApplications.h"
 
 #include <optional>
 #include <ostream>
@@ -558,6 +559,41 @@ TEST(XdgEnvironmentDefaults, AppliesBaseDirectoryRules)
         EXPECT_EQ(actual.locale.toStdString(), testCase.expected.locale.toStdString()) << testCase.what;
         EXPECT_EQ(actual.alternativesDir.toStdString(), "/etc/alternatives") << testCase.what;
     }
+}
+
+
+// What the application chooser lists: what a menu would show, once per ID, by name.
+TEST(XdgInstalledApplicationsList, ShowsWhatAMenuShows)
+{
+    const FakeDesktop desktop({
+        app("usr/share/applications/zeal.desktop", "zeal", "Icon=zeal\n"),
+        app("usr/share/applications/Alpha.desktop", "Alpha", "Icon=/opt/alpha.png\n"),
+        app("usr/share/applications/hidden.desktop", "Hidden", "Hidden=true\n"),
+        app("usr/share/applications/nodisplay.desktop", "No Display", "NoDisplay=true\n"),
+        app("usr/share/applications/kde-only.desktop", "KDE Only", "OnlyShowIn=KDE;\n"),
+        app("usr/share/applications/gnome-only.desktop", "GNOME Only", "OnlyShowIn=GNOME;\n"),
+        app("usr/share/applications/missing.desktop", "Not Installed", "TryExec=not-installed\n"),
+        app("usr/share/applications/shadowed.desktop", "System Copy"),
+        app("local/share/applications/shadowed.desktop", "User Copy"),
+        app("local/share/applications/user-hidden.desktop", "Hidden By User", "NoDisplay=true\n"),
+        app("usr/share/applications/user-hidden.desktop", "Shown By System"),
+        app("usr/share/applications/vendor/tool.desktop", "beta", "Name[de]=Beta Werkzeug\n"),
+        file("usr/share/applications/link.desktop", "[Desktop Entry]\nType=Link\nName=A Link\nURL=https://example.org\n"),
+        file("usr/share/applications/broken.desktop", "\x01\x02 no group"),
+    });
+    const std::vector<InstalledApplication> listed
+        = XdgInstalledApplications(desktop.environment({ QStringLiteral("GNOME") }, QStringLiteral("de_DE.UTF-8")))
+              .list();
+
+    std::vector<std::string> names;
+    for (const InstalledApplication& application : listed)
+        names.push_back(application.name.toStdString());
+    EXPECT_EQ(names, (std::vector<std::string> { "Alpha", "Beta Werkzeug", "GNOME Only", "User Copy", "zeal" }));
+    ASSERT_EQ(listed.size(), 5u);
+    EXPECT_EQ(listed[0].iconName, QStringLiteral("/opt/alpha.png"));
+    EXPECT_EQ(listed[1].path.toStdString(), desktop.path("usr/share/applications/vendor/tool.desktop"));
+    EXPECT_EQ(listed[3].path.toStdString(), desktop.path("local/share/applications/shadowed.desktop"));
+    EXPECT_EQ(listed[4].iconName, QStringLiteral("zeal"));
 }
 
 }
