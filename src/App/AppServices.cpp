@@ -26,12 +26,15 @@
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/GSettingsMotionPreference.h"
 #include "Platform/Xdg/GioApplicationLauncher.h"
+#include "Platform/Xdg/XdgAutostart.h"
 #include "Platform/Xdg/XdgDefaultApplications.h"
+#include "Platform/Xdg/XdgInstalledApplications.h"
 #include "Ring/RingBackdrop.h"
 #include "Ring/RingController.h"
 #include "Ring/RingPanel.h"
 #include "Ring/RingSounds.h"
 #include "Ring/RingView.h"
+#include "Settings/SettingsWindow.h"
 #include "System/ExplainedAccessibility.h"
 #include "System/GlassSound.h"
 #include "System/Notifier.h"
@@ -42,6 +45,8 @@
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"
+
+#include <QCoreApplication>
 
 namespace Quickhalo {
 
@@ -71,6 +76,8 @@ struct AppServices::Parts {
     X11Clipboard clipboard;
     UnavailableNowPlaying nowPlaying;
     UnavailableBadgeSources badges;
+    XdgAutostart loginItem { XdgEnvironment::fromProcessEnvironment(), QCoreApplication::applicationFilePath() };
+    XdgInstalledApplications applications { XdgEnvironment::fromProcessEnvironment() };
     // Made with the ring controller, on first use.
     std::unique_ptr<RingPanel> panel;
     std::unique_ptr<RingBackdrop> backdrop;
@@ -184,6 +191,20 @@ AppServices::~AppServices()
 Accessibility& AppServices::accessibility()
 {
     return m_parts->accessibility;
+}
+
+std::unique_ptr<SettingsWindow> AppServices::makeSettingsWindow()
+{
+    Parts& parts = *m_parts;
+    return std::make_unique<SettingsWindow>(SettingsServices {
+        .general = { HotkeyManager::shared(), MouseTriggerMonitor::shared(), Preferences::shared(),
+            ClipboardStore::shared(), parts.accessibility, parts.loginItem, RingSounds::shared(),
+            &SettingsWindow::showAccessibilityHelp },
+        .config = ConfigStore::shared(),
+        .makeDefaultConfig = &machineDefaults,
+        .applications = parts.applications,
+        .pickFile = ApplicationChooser::fileDialog(),
+    });
 }
 
 }

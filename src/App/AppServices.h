@@ -9,6 +9,7 @@ namespace Quickhalo {
 class Accessibility;
 class RingBackdrop;
 class RingPanel;
+class SettingsWindow;
 
 // The real services of a running Quickhalo, made once after the application object exists.
 // It installs the factories of the shared models, which are then made on first use, and ends
@@ -21,6 +22,7 @@ public:
     AppServices& operator=(const AppServices&) = delete;
 
     Accessibility& accessibility();
+    std::unique_ptr<SettingsWindow> makeSettingsWindow();
 
 private:
     struct Parts;

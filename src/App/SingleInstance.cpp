@@ -51,16 +51,16 @@ SingleInstance::Claim SingleInstance::claim()
     return Claim::noBus;
 }
 
-bool SingleInstance::askToOpenRing(QDBusConnection bus, QString* error)
+bool SingleInstance::ask(QDBusConnection bus, Request request, QString* error)
 {
     if (!bus.isConnected()) {
         if (error)
             *error = QStringLiteral("no session bus");
         return false;
     }
-    const QDBusMessage request
-        = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, QStringLiteral("OpenRing"));
-    const QDBusMessage reply = bus.call(request, QDBus::BlockWithGui, requestTimeoutMilliseconds);
+    const QString method = request == Request::openRing ? QStringLiteral("OpenRing") : QStringLiteral("OpenSettings");
+    const QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, method);
+    const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, requestTimeoutMilliseconds);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
     if (error)
@@ -72,6 +72,12 @@ void SingleInstance::OpenRing()
 {
     if (onOpenRing)
         onOpenRing();
+}
+
+void SingleInstance::OpenSettings()
+{
+    if (onOpenSettings)
+        onOpenSettings();
 }
 
 }

@@ -26,16 +26,20 @@ public:
     // Takes the name unless another process holds it. With `first`, requests are served.
     Claim claim();
 
+    enum class Request { openRing, openSettings };
+
     // Called on the main thread for each request.
     std::function<void()> onOpenRing;
+    std::function<void()> onOpenSettings;
 
-    // Asks the process that holds the name to open its ring. Keeps serving this thread's events
+    // Asks the process that holds the name to do `request`. Keeps serving this thread's events
     // while it waits, so it also works inside one process.
-    static bool askToOpenRing(QDBusConnection bus, QString* error);
+    static bool ask(QDBusConnection bus, Request request, QString* error);
 
 public Q_SLOTS:
-    // The bus method.
+    // The bus methods.
     Q_SCRIPTABLE void OpenRing();
+    Q_SCRIPTABLE void OpenSettings();
 
 private:
     QDBusConnection m_bus;

@@ -54,6 +54,9 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.addOption({ QStringLiteral("open-ring"),
         QStringLiteral("Open the ring pinned at the pointer: one second after start, or at once in the Quickhalo "
                        "that is already running. Bind it to a desktop shortcut where the global shortcut cannot work.") });
+    parser.addOption({ QStringLiteral("settings"),
+        QStringLiteral("Open the settings window: of the Quickhalo that is already running, or of this one once it "
+                       "has started. Starting Quickhalo again while it runs does the same.") });
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to check."), QStringLiteral("[FILE]"));
 }
 
@@ -124,12 +127,14 @@ int runWithoutDisplay(int argc, char** argv)
     const QString display = qEnvironmentVariable("DISPLAY");
     const QString problem = display.isEmpty() ? QStringLiteral("DISPLAY is not set")
                                               : QStringLiteral("cannot open the display \"%1\"").arg(display);
-    if (!hasArgument(argc, argv, "--open-ring")) {
+    const bool openRing = hasArgument(argc, argv, "--open-ring");
+    if (!openRing && !hasArgument(argc, argv, "--settings")) {
         Log::write(problem + QStringLiteral("; Quickhalo needs an X11 session"));
         return 1;
     }
     QString error;
-    if (SingleInstance::askToOpenRing(QDBusConnection::sessionBus(), &error))
+    const auto request = openRing ? SingleInstance::Request::openRing : SingleInstance::Request::openSettings;
+    if (SingleInstance::ask(QDBusConnection::sessionBus(), request, &error))
         return 0;
     Log::write(QStringLiteral("%1, and no running Quickhalo answered: %2").arg(problem, error));
     return 1;
@@ -164,15 +169,14 @@ int runCommandLineTool(int argc, char** argv)
     return CheckConfig::run(path, &machineDefaults, out, err);
 }
 
-// A second process only passes its request on to the first.
+// A second process only passes its request on to the first. Started plainly (from the
+// application menu, say), it opens the running one's settings: without a tray host that is the
+// only way there.
 int forwardToRunningInstance(bool openRing)
 {
-    if (!openRing) {
-        Log::write(QStringLiteral("already running; `quickhalo --open-ring` opens its ring"));
-        return 0;
-    }
     QString error;
-    if (SingleInstance::askToOpenRing(QDBusConnection::sessionBus(), &error))
+    const auto request = openRing ? SingleInstance::Request::openRing : SingleInstance::Request::openSettings;
+    if (SingleInstance::ask(QDBusConnection::sessionBus(), request, &error))
         return 0;
     Log::write(QStringLiteral("cannot reach the running Quickhalo: %1").arg(error));
     return 1;
@@ -219,19 +223,19 @@ int runTrayApplication(int argc, char** argv)
     instance.onOpenRing = [&delegate] { delegate.openRingPinned(); };
 
     std::unique_ptr<SettingsWindow> settings;
+    const auto openSettings = [&settings, &services] {
+        if (!settings)
+            settings = services.makeSettingsWindow();
+        settings->present();
+    };
+    instance.onOpenSettings = openSettings;
     TrayShell tray(HotkeyManager::shared(),
-        { [&delegate] { delegate.openRingPinned(); },
-            [&settings] {
-                if (!settings) {
-                    settings = std::make_unique<SettingsWindow>(
-                        HotkeyManager::shared(), MouseTriggerMonitor::shared(), Preferences::shared());
-                }
-                settings->present();
-            },
-            [] { QCoreApplication::quit(); } });
+        { [&delegate] { delegate.openRingPinned(); }, openSettings, [] { QCoreApplication::quit(); } });
     tray.show();
 
     delegate.applicationDidFinishLaunching(arguments);
+    if (arguments.contains(QStringLiteral("--settings")))
+        QMetaObject::invokeMethod(&app, openSettings, Qt::QueuedConnection);
     logSession();
     if (!tray.hasTrayHost())
         Log::write(QStringLiteral("no system tray found; running without a tray icon"));

@@ -1,76 +1,60 @@
 #include "Settings/SettingsWindow.h"
 
-#include <QComboBox>
-#include <QFormLayout>
-#include <QLabel>
+#include "Ring/SymbolPainter.h"
+#include "Settings/RingEditor.h"
+#include "Settings/RingsSettings.h"
+
+#include <QHideEvent>
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "Base/Preferences.h"
-#include "Hotkey/HotkeyManager.h"
-#include "Hotkey/HotkeyPreset.h"
-#include "Hotkey/MouseTrigger.h"
-#include "Hotkey/MouseTriggerMonitor.h"
-
 namespace Quickhalo {
 
-SettingsWindow::SettingsWindow(
-    HotkeyManager& hotkey, MouseTriggerMonitor& mouseTrigger, Preferences& preferences, QWidget* parent)
+SettingsWindow::SettingsWindow(SettingsServices services, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_hotkey(hotkey)
-    , m_mouseTrigger(mouseTrigger)
-    , m_preferences(preferences)
 {
-    setWindowTitle(QStringLiteral("Quickhalo Settings"));
-    auto* tabs = new QTabWidget(this);
-    tabs->addTab(makeGeneralTab(), QStringLiteral("General"));
+    setWindowTitle(title);
+    m_editor = new RingEditor(services.config, services.makeDefaultConfig, this);
+    m_general = new GeneralSettings(services.general, this);
+    m_rings = new RingsSettings(*m_editor, services.general.preferences, services.applications,
+        std::move(services.pickFile), this);
+
+    m_tabs = new QTabWidget(this);
+    const QColor text = palette().color(QPalette::WindowText);
+    m_tabs->addTab(m_general, SymbolPainter::icon(QStringLiteral("gearshape"), text), QStringLiteral("&General"));
+    m_tabs->addTab(m_rings, SymbolPainter::icon(QStringLiteral("circle.grid.3x3"), text), QStringLiteral("&Rings"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs);
-    resize(640, 460);
+    layout->addWidget(m_tabs);
+    // The General tab fits 640 x 460; the Rings tab's live preview needs the extra width.
+    resize(QSize(860, 500).expandedTo(minimumSizeHint()));
 }
 
 SettingsWindow::~SettingsWindow() = default;
-
-QWidget* SettingsWindow::makeGeneralTab()
-{
-    auto* tab = new QWidget;
-    auto* form = new QFormLayout(tab);
-
-    m_shortcut = new QComboBox(tab);
-    for (const HotkeyPreset preset : HotkeyPresets::all())
-        m_shortcut->addItem(HotkeyPresets::title(preset));
-    m_shortcut->setCurrentIndex(static_cast<int>(m_hotkey.preset()));
-    connect(m_shortcut, &QComboBox::activated, this, [this](int index) {
-        m_hotkey.setPreset(HotkeyPresets::all().at(static_cast<std::size_t>(index)));
-    });
-    // A change made elsewhere (another window, a second instance) shows here too.
-    connect(&m_hotkey, &HotkeyManager::presetChanged, this,
-        [this](HotkeyPreset preset) { m_shortcut->setCurrentIndex(static_cast<int>(preset)); });
-    form->addRow(QStringLiteral("Shortcut"), m_shortcut);
-    auto* caption = new QLabel(
-        QStringLiteral("Nothing happens? Another application or your desktop may already use that shortcut. Pick another."),
-        tab);
-    caption->setWordWrap(true);
-    caption->setForegroundRole(QPalette::PlaceholderText);
-    form->addRow(QString(), caption);
-
-    m_mouseButton = new QComboBox(tab);
-    for (const MouseTrigger trigger : MouseTriggers::all())
-        m_mouseButton->addItem(MouseTriggers::label(trigger));
-    m_mouseButton->setCurrentIndex(static_cast<int>(MouseTriggers::stored(m_preferences)));
-    connect(m_mouseButton, &QComboBox::activated, this, [this](int index) {
-        MouseTriggers::store(m_preferences, MouseTriggers::all().at(static_cast<std::size_t>(index)));
-        m_mouseTrigger.reconfigure();
-    });
-    form->addRow(QStringLiteral("Mouse button"), m_mouseButton);
-    return tab;
-}
 
 void SettingsWindow::present()
 {
     show();
     raise();
     activateWindow();
+}
+
+void SettingsWindow::hideEvent(QHideEvent* event)
+{
+    // Undo belongs to one opening of the window.
+    if (!event->spontaneous())
+        m_editor->forgetHistory();
+    QWidget::hideEvent(event);
+}
+
+void SettingsWindow::showAccessibilityHelp(QWidget* parent)
+{
+    QMessageBox::information(parent, QStringLiteral("Accessibility on Linux"),
+        QStringLiteral("<p>On an X11 desktop Quickhalo needs no permission: it pastes, moves windows and takes the "
+                       "mouse button through the X server's XTEST extension, which every usual X server has.</p>"
+                       "<p>In a Wayland session these are not allowed to other programs. Quickhalo then copies "
+                       "results instead of pasting them, does not move windows, and the mouse button only "
+                       "watches. Log in to an X11 session (\"GNOME on Xorg\", \"Plasma (X11)\") to have them.</p>"));
 }
 
 }

@@ -16,28 +16,36 @@ QDBusConnection connection(const QString& name)
 
 }
 
-TEST(SingleInstance, TheSecondFindsTheFirstAndOpensItsRing)
+TEST(SingleInstance, TheSecondFindsTheFirstAndOpensItsRingOrSettings)
 {
     ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run inside scripts/test-desktop";
     int opened = 0;
+    int settings = 0;
     {
         SingleInstance first(connection(QStringLiteral("first")));
         first.onOpenRing = [&opened] { ++opened; };
+        first.onOpenSettings = [&settings] { ++settings; };
         ASSERT_EQ(first.claim(), SingleInstance::Claim::first);
 
         SingleInstance second(connection(QStringLiteral("second")));
         EXPECT_EQ(second.claim(), SingleInstance::Claim::another);
 
         QString error;
-        EXPECT_TRUE(SingleInstance::askToOpenRing(connection(QStringLiteral("second")), &error))
+        EXPECT_TRUE(SingleInstance::ask(connection(QStringLiteral("second")), SingleInstance::Request::openRing, &error))
             << error.toStdString();
         EXPECT_EQ(opened, 1);
+        EXPECT_EQ(settings, 0);
+        EXPECT_TRUE(
+            SingleInstance::ask(connection(QStringLiteral("second")), SingleInstance::Request::openSettings, &error))
+            << error.toStdString();
+        EXPECT_EQ(opened, 1);
+        EXPECT_EQ(settings, 1);
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("first"));
 
     // The name goes with its owner; nobody answers until a new first instance claims it.
     QString error;
-    EXPECT_FALSE(SingleInstance::askToOpenRing(connection(QStringLiteral("second")), &error));
+    EXPECT_FALSE(SingleInstance::ask(connection(QStringLiteral("second")), SingleInstance::Request::openRing, &error));
     EXPECT_FALSE(error.isEmpty());
     SingleInstance third(connection(QStringLiteral("third")));
     EXPECT_EQ(third.claim(), SingleInstance::Claim::first);
@@ -51,6 +59,6 @@ TEST(SingleInstance, WithoutABusNothingIsClaimed)
     SingleInstance instance(broken);
     EXPECT_EQ(instance.claim(), SingleInstance::Claim::noBus);
     QString error;
-    EXPECT_FALSE(SingleInstance::askToOpenRing(broken, &error));
+    EXPECT_FALSE(SingleInstance::ask(broken, SingleInstance::Request::openSettings, &error));
     EXPECT_FALSE(error.isEmpty());
 }

@@ -21,13 +21,13 @@ namespace {
 // Runs the real quickhalo on the test desktop with its own home folders.
 class TrayApplication : public ::testing::Test {
 protected:
-    void start(int milliseconds = 15000)
+    void start(int milliseconds = 15000, const QStringList& arguments = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
         m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(QUICKHALO_EXECUTABLE), QStringList {});
+        m_process.start(QStringLiteral(QUICKHALO_EXECUTABLE), arguments);
         ASSERT_TRUE(m_process.waitForStarted());
         ASSERT_TRUE(waitForLog("Quickhalo: started", milliseconds)) << m_log.constData();
     }
@@ -48,6 +48,35 @@ protected:
             m_process.kill();
             m_process.waitForFinished();
         }
+    }
+
+    // A second quickhalo with the same home folders; answers its exit code.
+    int runAgain(const QStringList& arguments)
+    {
+        QProcess second;
+        second.setProcessEnvironment(m_process.processEnvironment());
+        second.start(QStringLiteral(QUICKHALO_EXECUTABLE), arguments);
+        EXPECT_TRUE(second.waitForFinished(20000));
+        return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+    }
+
+    // The settings windows the X server shows, as any client sees them.
+    static QStringList settingsWindows()
+    {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+            { QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                QStringLiteral("^Quickhalo Settings$") });
+        search.waitForFinished(10000);
+        return QString::fromUtf8(search.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    static bool waitForSettingsWindows(qsizetype count)
+    {
+        QDeadlineTimer deadline(10000);
+        while (settingsWindows().size() != count && !deadline.hasExpired())
+            QThread::msleep(100);
+        return settingsWindows().size() == count;
     }
 
     Testing::TemporaryFolder m_home;
@@ -140,4 +169,25 @@ TEST_F(TrayApplication, WithoutADisplayOpenRingStillReachesTheRunningOneAndNothi
     start();
     const auto [forwarded, forwardedSays] = runWithBadDisplay({ QStringLiteral("--open-ring") });
     EXPECT_EQ(forwarded, 0) << forwardedSays.toStdString();
+}
+
+// Without a tray host the menu is out of reach: the settings open from the command line and from
+// a second start, as the application menu does it.
+TEST_F(TrayApplication, SettingsOpenWithoutATrayFromASecondStart)
+{
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run inside scripts/test-desktop";
+    ASSERT_TRUE(settingsWindows().isEmpty());
+    start(15000, { QStringLiteral("--settings") });
+    ASSERT_TRUE(waitForSettingsWindows(1)) << "--settings opens the window of the one it starts";
+    const QString first = settingsWindows().value(0);
+    // Closed as the window manager's close button does it.
+    QProcess::execute(QStringLiteral("wmctrl"), { QStringLiteral("-i"), QStringLiteral("-c"), first });
+    ASSERT_TRUE(waitForSettingsWindows(0));
+
+    EXPECT_EQ(runAgain({}), 0);
+    ASSERT_TRUE(waitForSettingsWindows(1)) << "starting it again opens the running one's window, and only one";
+    EXPECT_EQ(runAgain({ QStringLiteral("--settings") }), 0);
+    EXPECT_TRUE(waitForSettingsWindows(1));
+    EXPECT_EQ(m_process.state(), QProcess::Running);
+    EXPECT_FALSE(m_home.exists(QStringLiteral("data/Quickhalo/config.json"))) << "opening changes nothing";
 }
