@@ -136,12 +136,12 @@ TEST_F(RingsSettingsTest, AnotherTypeStartsFromItsInitialPayloadKeepingTitleAndS
         const char* payloadLabel; // empty: no payload row
     };
     const Case cases[] = {
-        { "Website", Actions::Url { QStringLiteral("https://") }, "URL" },
+        { "App", Actions::App {}, "App path" },
+        { "Website", Actions::Url { QStringLiteral("https://") }, "URL" }, // from an app, as users often do
         { "Shortcut", Actions::Shortcut {}, "Shortcut name" },
         { "Shell command", Actions::Shell {}, "Command" },
         { "Window snap", Actions::Snap { WindowPosition::leftHalf }, "" },
         { "Built-in", Actions::Builtin { BuiltinTool::clipboard }, "" },
-        { "App", Actions::App {}, "App path" },
     };
     fillSlot(7);
     slice().titleField().setText(QString()); // what the user typed stays as typed

@@ -1,4 +1,5 @@
 #include "Platform/Xdg/XdgDefaultApplications.h"
+#include "Platform/Xdg/DesktopEntry.h"
 #include "Platform/Xdg/XdgInstalledApplications.h"
 
 #include <optional>
@@ -594,6 +595,27 @@ TEST(XdgInstalledApplicationsList, ShowsWhatAMenuShows)
     EXPECT_EQ(listed[1].path.toStdString(), desktop.path("usr/share/applications/vendor/tool.desktop"));
     EXPECT_EQ(listed[3].path.toStdString(), desktop.path("local/share/applications/shadowed.desktop"));
     EXPECT_EQ(listed[4].iconName, QStringLiteral("zeal"));
+}
+
+
+// The entry Quickhalo installs for the application menu is one a menu shows.
+TEST(XdgInstalledApplicationsList, ShowsQuickhalosOwnEntry)
+{
+    QFile shipped(QStringLiteral(QUICKHALO_SOURCE_DIR "/data/quickhalo.desktop"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const FakeDesktop desktop({
+        file("usr/share/applications/quickhalo.desktop", shipped.readAll().toStdString()),
+        executable("bin/quickhalo"),
+    });
+    const XdgInstalledApplications installed(desktop.environment({ QStringLiteral("GNOME") }, QString()));
+    const std::vector<InstalledApplication> listed = installed.list();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, QStringLiteral("Quickhalo"));
+    EXPECT_EQ(listed[0].iconName, QStringLiteral("quickhalo"));
+    const std::optional<DesktopEntry> entry = DesktopEntry::load(listed[0].path);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->execProgram(), QStringLiteral("quickhalo"));
+    EXPECT_FALSE(entry->terminal());
 }
 
 }
