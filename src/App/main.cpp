@@ -12,6 +12,7 @@
 #include "Hotkey/MouseTriggerMonitor.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
+#include "Platform/Xdg/XdgAutostart.h"
 #include "Platform/Xdg/XdgDefaultApplications.h"
 #include "Ring/RingController.h"
 #include "Ring/RingFontWarmUp.h"
@@ -54,6 +55,8 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.addOption({ QStringLiteral("open-ring"),
         QStringLiteral("Open the ring pinned at the pointer: one second after start, or at once in the Quickhalo "
                        "that is already running. Bind it to a desktop shortcut where the global shortcut cannot work.") });
+    parser.addOption({ QStringLiteral("autostart"),
+        QStringLiteral("Start as the login entry does: when Quickhalo already runs, do nothing.") });
     parser.addOption({ QStringLiteral("settings"),
         QStringLiteral("Open the settings window: of the Quickhalo that is already running, or of this one once it "
                        "has started. Starting Quickhalo again while it runs does the same.") });
@@ -172,8 +175,13 @@ int runCommandLineTool(int argc, char** argv)
 // A second process only passes its request on to the first. Started plainly (from the
 // application menu, say), it opens the running one's settings: without a tray host that is the
 // only way there.
-int forwardToRunningInstance(bool openRing)
+int forwardToRunningInstance(const QStringList& arguments)
 {
+    if (arguments.contains(XdgAutostart::startArgument)) {
+        Log::write(QStringLiteral("already running; nothing to start at login"));
+        return 0;
+    }
+    const bool openRing = arguments.contains(AppDelegate::openRingArgument);
     QString error;
     const auto request = openRing ? SingleInstance::Request::openRing : SingleInstance::Request::openSettings;
     if (SingleInstance::ask(QDBusConnection::sessionBus(), request, &error))
@@ -207,7 +215,7 @@ int runTrayApplication(int argc, char** argv)
     SingleInstance instance(QDBusConnection::sessionBus());
     switch (instance.claim()) {
     case SingleInstance::Claim::another:
-        return forwardToRunningInstance(arguments.contains(AppDelegate::openRingArgument));
+        return forwardToRunningInstance(arguments);
     case SingleInstance::Claim::noBus:
         Log::write(QStringLiteral("no session bus; a second `quickhalo` cannot reach this one"));
         break;

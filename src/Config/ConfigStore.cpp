@@ -99,11 +99,13 @@ bool ConfigStore::save()
     if (m_keepBeforeReplacing && !keepUnreadableFile())
         return false;
     if (const auto error = UserFile::write(m_filePath, ConfigCodec::encode(m_config))) {
+        m_saveError = error;
         Log::write(QStringLiteral("failed to save config: ") + *error);
         reportTrouble(QStringLiteral("save"), QStringLiteral("Quickhalo could not save your rings"),
             QStringLiteral("%1: %2. Your changes are kept until Quickhalo quits.").arg(m_filePath, *error));
         return false;
     }
+    m_saveError.reset();
     // A file this version wrote needs none of the migrations for older files.
     markMigrated();
     return true;
@@ -121,6 +123,7 @@ bool ConfigStore::keepUnreadableFile()
     const std::optional<QString> kept = UserFile::keepAside(m_filePath, QDateTime::currentDateTime(), &reason);
     if (!kept) {
         const QString error = QStringLiteral("could not keep a copy of the file it would replace: ") + reason;
+        m_saveError = error;
         Log::write(QStringLiteral("failed to save config: ") + error);
         reportTrouble(QStringLiteral("save"), QStringLiteral("Quickhalo could not save your rings"),
             QStringLiteral("%1: %2. Your changes are kept until Quickhalo quits.").arg(m_filePath, error));

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace Quickhalo {
 
@@ -33,6 +34,8 @@ public:
     void setConfig(QuickhaloConfig config);
 
     QString filePath() const { return m_filePath; }
+    // Why the last save failed; nothing once one succeeds. The value in memory stays either way.
+    const std::optional<QString>& saveError() const { return m_saveError; }
 
     // How a configuration file would be taken: used as it is, rejected in favour of the
     // defaults, or not readable at all (missing, a folder, no permission).
@@ -65,6 +68,7 @@ private:
     // The file on disk holds what this store could not read whole; it is kept before replacing.
     bool m_keepBeforeReplacing = false;
     bool m_migrationFlagsPending = true;
+    std::optional<QString> m_saveError;
 };
 
 }

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
-#include <QThreadPool>
 #include <QVBoxLayout>
 
 namespace Quickhalo {
@@ -71,7 +70,8 @@ ApplicationChooser::ApplicationChooser(const InstalledApplications& applications
     // Reading every desktop entry waits on the disk: it happens on a worker thread.
     QPointer<ApplicationChooser> self(this);
     const InstalledApplications* source = &applications;
-    QThreadPool::globalInstance()->start([self, source] {
+    m_scan.setMaxThreadCount(1);
+    m_scan.start([self, source] {
         std::vector<InstalledApplication> listed = source->list();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
@@ -81,6 +81,11 @@ ApplicationChooser::ApplicationChooser(const InstalledApplications& applications
             },
             Qt::QueuedConnection);
     });
+}
+
+ApplicationChooser::~ApplicationChooser()
+{
+    m_scan.waitForDone();
 }
 
 void ApplicationChooser::showApplications(const std::vector<InstalledApplication>& applications)

@@ -3,6 +3,7 @@
 #include "Platform/InstalledApplications.h"
 
 #include <QDialog>
+#include <QThreadPool>
 
 #include <functional>
 
@@ -28,6 +29,8 @@ public:
     using FilePicker = std::function<QString(QWidget* parent)>;
 
     ApplicationChooser(const InstalledApplications& applications, FilePicker pickFile, QWidget* parent = nullptr);
+    // Waits for a scan still running: it reads `applications`, which may go next.
+    ~ApplicationChooser() override;
 
     // The title a chosen file gives its slice: a desktop entry's Name, else the file's name
     // without its extension.
@@ -60,6 +63,7 @@ private:
     QStandardItemModel* m_model = nullptr;
     QSortFilterProxyModel* m_filter = nullptr;
     bool m_isLoaded = false;
+    QThreadPool m_scan;
 };
 
 }

@@ -24,6 +24,8 @@ public:
     RingEditor(ConfigStore& store, ConfigStore::DefaultFactory makeDefault, QObject* parent = nullptr);
 
     const QuickhaloConfig& config() const { return m_store.config(); }
+    // Why the rings could not be saved, while that lasts.
+    const std::optional<QString>& saveError() const { return m_store.saveError(); }
     int ringCount() const { return static_cast<int>(config().rings.size()); }
     // The ring being edited, clamped to the rings there are.
     int safeRing() const;

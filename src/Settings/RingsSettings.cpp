@@ -109,9 +109,14 @@ RingsSettings::RingsSettings(RingEditor& editor, Preferences& preferences, const
 
     m_reset = new QPushButton(QStringLiteral("R&eset to defaults…"), this);
     connect(m_reset, &QPushButton::clicked, this, &RingsSettings::confirmReset);
+    m_saveError = new QLabel(this);
+    m_saveError->setWordWrap(true);
+    m_saveError->setStyleSheet(QStringLiteral("color: #c01c28;"));
+    m_saveError->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_saveError->hide();
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(m_reset);
-    bottom->addStretch();
+    bottom->addWidget(m_saveError, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(ringRow);
@@ -129,8 +134,9 @@ RingsSettings::RingsSettings(RingEditor& editor, Preferences& preferences, const
     auto* redo = new QShortcut(this);
     redo->setKeys(redoKeys);
     connect(redo, &QShortcut::activated, &m_editor, &RingEditor::redo);
+    // Anywhere in the window while this tab is shown, the tab bar included.
     for (QShortcut* shortcut : { undo, redo })
-        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        shortcut->setContext(Qt::WindowShortcut);
     // The fields' own undo would only take back characters; the ring's undo takes back whole edits,
     // typing included, and saves the file.
     for (QLineEdit* field : findChildren<QLineEdit*>())
@@ -183,6 +189,13 @@ void RingsSettings::refresh()
         m_ringPicker->setCurrentIndex(m_editor.safeRing());
     }
     m_removeRing->setEnabled(m_editor.ringCount() >= 2);
+    // A failed save is told once as a notification; here it stays in sight until a save works.
+    const std::optional<QString>& error = m_editor.saveError();
+    m_saveError->setVisible(error.has_value());
+    if (error) {
+        m_saveError->setText(
+            QStringLiteral("Your rings could not be saved: %1. Changes are kept until Quickhalo quits.").arg(*error));
+    }
 
     const RingPage* ring = m_editor.ring();
     m_name->setEnabled(ring != nullptr);

@@ -40,6 +40,7 @@ public:
     SliceEditor& sliceEditor() const { return *m_sliceEditor; }
     QLabel& noSlotText() const { return *m_noSlot; }
     QPushButton& resetButton() const { return *m_reset; }
+    QLabel& saveError() const { return *m_saveError; }
     // The open confirmation, while "Reset to defaults…" asks.
     QMessageBox* resetConfirmation() const { return m_confirmReset; }
     // The open application chooser, while "Choose…" asks.
@@ -68,6 +69,7 @@ private:
     SliceEditor* m_sliceEditor = nullptr;
     RingPreview* m_preview = nullptr;
     QPushButton* m_reset = nullptr;
+    QLabel* m_saveError = nullptr;
     QMessageBox* m_confirmReset = nullptr;
     ApplicationChooser* m_chooser = nullptr;
 };

@@ -34,6 +34,8 @@ SettingsWindow::~SettingsWindow() = default;
 
 void SettingsWindow::present()
 {
+    // Minimised, it would stay minimised through show() and raise().
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

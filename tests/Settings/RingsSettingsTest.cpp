@@ -8,8 +8,12 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QToolButton>
+
+#include <chrono>
+#include <thread>
 
 using namespace Quickhalo;
 using namespace Quickhalo::Testing;
@@ -144,7 +148,6 @@ TEST_F(RingsSettingsTest, AnotherTypeStartsFromItsInitialPayloadKeepingTitleAndS
         { "Built-in", Actions::Builtin { BuiltinTool::clipboard }, "" },
     };
     fillSlot(7);
-    slice().titleField().setText(QString()); // what the user typed stays as typed
     typeInto(slice().titleField(), QStringLiteral("Mine"));
     typeInto(slice().symbolField(), QStringLiteral("star"));
     for (const Case& c : cases) {
@@ -454,4 +457,65 @@ TEST_F(RingsFromFileTest, ALossyFileShowsItsKeptSlotsAndTheFirstEditSavesItClean
     EXPECT_FALSE(saved.rings[0].slices[1].has_value());
     const QStringList kept = QDir(folder.path()).entryList({ QStringLiteral("config.json.kept-*") });
     EXPECT_EQ(kept.size(), 1) << "the file as it was is kept beside";
+}
+
+TEST_F(RingsSettingsTest, ClosingWhileTheApplicationsAreStillReadWaitsForTheReading)
+{
+    QSemaphore slowDisk;
+    applications.gate = &slowDisk;
+    fillSlot(7);
+    pick(slice().typePicker(), QStringLiteral("App"));
+    slice().chooseButton().click();
+    ASSERT_TRUE(rings().applicationChooser());
+    EXPECT_FALSE(rings().applicationChooser()->isLoaded());
+
+    std::thread disk([&slowDisk] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        slowDisk.release();
+    });
+    window.reset(); // the reading uses what the window was given, which may go next
+    disk.join();
+    EXPECT_EQ(applications.listCount(), 1) << "the reading was over before the window was gone";
+    applications.gate = nullptr;
+    QCoreApplication::processEvents(); // its answer finds no chooser, and nothing happens
+}
+
+TEST_F(RingsSettingsTest, UndoBringsBackARemovedRingThenTheEditBeforeIt)
+{
+    const QuickhaloConfig start = live();
+    pick(rings().ringPicker(), QStringLiteral("More"));
+    rings().slotList().setCurrentRow(6);
+    slice().addActionButton().click();
+    const QuickhaloConfig edited = onDisk();
+    pick(rings().ringPicker(), QStringLiteral("Launch"));
+    rings().removeRingButton().click();
+    ASSERT_EQ(onDisk().rings.size(), 2u);
+
+    RingEditor& editor = window->ringEditor();
+    editor.undo();
+    EXPECT_EQ(onDisk(), edited);
+    EXPECT_EQ(rings().ringPicker().currentText(), QStringLiteral("Launch")) << "shows the ring it brought back";
+    editor.undo();
+    EXPECT_EQ(onDisk(), start);
+    EXPECT_EQ(rings().ringPicker().currentText(), QStringLiteral("More"));
+    EXPECT_EQ(slice().heading().text(), QStringLiteral("Slot 7"));
+    EXPECT_EQ(rowText(6), QStringLiteral("Empty"));
+}
+
+TEST_F(RingsFromFileTest, AFailedSaveStaysInSightUntilASaveWorks)
+{
+    ASSERT_TRUE(QDir().mkpath(folder.filePath(QStringLiteral("config.json")))); // a folder in the file's place
+    open();
+    showRingsTab();
+    EXPECT_FALSE(rings().saveError().isVisible());
+    typeInto(rings().nameField(), QStringLiteral("Kept in memory"));
+    ASSERT_TRUE(rings().saveError().isVisible());
+    EXPECT_TRUE(rings().saveError().text().contains(QStringLiteral("could not be saved")))
+        << rings().saveError().text().toStdString();
+    EXPECT_EQ(store->config().rings[0].name, QStringLiteral("Kept in memory"));
+
+    ASSERT_TRUE(QDir(folder.filePath(QStringLiteral("config.json"))).removeRecursively());
+    QTest::keyClicks(&rings().nameField(), QStringLiteral("!"));
+    EXPECT_FALSE(rings().saveError().isVisible());
+    EXPECT_EQ(onDisk().rings[0].name, QStringLiteral("Kept in memory!"));
 }

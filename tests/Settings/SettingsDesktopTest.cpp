@@ -97,7 +97,8 @@ TEST_F(SettingsDesktopTest, LaunchAtLoginWritesAndRemovesTheAutostartEntry)
     QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(8, toggle.height() / 2));
     ASSERT_TRUE(toggle.isChecked());
     const QByteArray entry = folder.read(QStringLiteral("xdg-config/autostart/quickhalo.desktop"));
-    EXPECT_TRUE(entry.contains(QByteArray(QByteArray("Exec=") + QCoreApplication::applicationFilePath().toUtf8()))) << entry.constData();
+    const QByteArray exec = "Exec=" + QCoreApplication::applicationFilePath().toUtf8() + " --autostart\n";
+    EXPECT_TRUE(entry.contains(exec)) << entry.constData();
     EXPECT_TRUE(general().loginError().isHidden());
 
     QTest::mouseClick(&toggle, Qt::LeftButton, {}, QPoint(8, toggle.height() / 2));
@@ -164,5 +165,5 @@ TEST_F(SettingsDesktopTest, PicturesOfBothTabsAndEveryTypeInLightAndDark)
     }
     EXPECT_LT(qGray(backgrounds[QStringLiteral("dark")]), qGray(backgrounds[QStringLiteral("light")]))
         << "the window follows the palette";
-    EXPECT_FALSE(folder.read(QStringLiteral("config.json")).isEmpty());
+    EXPECT_EQ(onDisk(), config) << "looking changes nothing";
 }

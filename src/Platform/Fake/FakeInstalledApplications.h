@@ -3,6 +3,7 @@
 #include "Platform/InstalledApplications.h"
 
 #include <QMutex>
+#include <QSemaphore>
 
 namespace Quickhalo {
 
@@ -12,8 +13,13 @@ public:
         : m_applications(std::move(applications))
     { }
 
+    // While set, listing waits for one release of it: a slow disk.
+    QSemaphore* gate = nullptr;
+
     std::vector<InstalledApplication> list() const override
     {
+        if (gate)
+            gate->acquire();
         QMutexLocker lock(&m_mutex); // listed from a worker thread
         ++m_listCount;
         return m_applications;

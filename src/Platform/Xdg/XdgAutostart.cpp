@@ -66,6 +66,13 @@ bool XdgAutostart::isEnabled() const
 std::optional<QString> XdgAutostart::setEnabled(bool enabled)
 {
     const QString path = entryPath();
+    if (enabled && m_executable.contains(u'%')) {
+        // Written as "%%" the entry is correct, but GLib, and so GNOME, looks for a program of
+        // that literal name and starts nothing.
+        return QStringLiteral("Quickhalo's path %1 holds a '%', which desktop sessions cannot start. Move it to a "
+                              "folder without one.")
+            .arg(m_executable);
+    }
     if (enabled || !systemEntryPath().isEmpty()) {
         // A system-wide entry can only be switched off by a user entry that hides it.
         if (const auto error = UserFile::write(path, entryText(m_executable, !enabled)))
@@ -85,7 +92,8 @@ QByteArray XdgAutostart::entryText(const QString& executable, bool hidden)
                                   "Type=Application\n"
                                   "Name=Quickhalo\n"
                                   "Comment=A radial menu under the pointer\n");
-    text += QStringLiteral("Exec=") + KeyFile::escapeString(KeyFile::quoteExecArgument(executable)) + u'\n';
+    text += QStringLiteral("Exec=") + KeyFile::escapeString(KeyFile::quoteExecArgument(executable)) + u' '
+        + startArgument + u'\n';
     text += QStringLiteral("Terminal=false\n");
     text += hidden ? QStringLiteral("Hidden=true\n") : QStringLiteral("X-GNOME-Autostart-enabled=true\n");
     return text.toUtf8();

@@ -12,6 +12,9 @@ namespace Quickhalo {
 class XdgAutostart final : public LoginItem {
 public:
     static inline const QString fileName = QStringLiteral("quickhalo.desktop");
+    // Passed by the entry, so that a Quickhalo already running when the session starts (restored
+    // by the session manager, say) is left alone instead of being asked for its settings.
+    static inline const QString startArgument = QStringLiteral("--autostart");
 
     // `executable` is what the entry starts: the program that is running.
     XdgAutostart(XdgEnvironment environment, QString executable);

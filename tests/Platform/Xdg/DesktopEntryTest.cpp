@@ -207,6 +207,32 @@ TEST(DesktopEntryValues, FindsTheProgramExecStarts)
     }
 }
 
+// What a writer quotes, the reader gives back whole, however odd the path.
+TEST(DesktopEntryValues, AQuotedProgramReadsBackAsItWas)
+{
+    struct Case {
+        const char* program;
+        const char* written; // the Exec line as it lands in the file
+    };
+    const Case cases[] = {
+        { "/usr/bin/quickhalo", "Exec=/usr/bin/quickhalo" },
+        { "/opt/my apps/quickhalo", "Exec=\"/opt/my apps/quickhalo\"" },
+        { "/opt/\"q\"/$HOME/`x`/quickhalo", "Exec=\"/opt/\\\\\"q\\\\\"/\\\\$HOME/\\\\`x\\\\`/quickhalo\"" },
+        { "/opt/back\\slash/quickhalo", "Exec=\"/opt/back\\\\\\\\slash/quickhalo\"" },
+        { "/opt/100%/quickhalo", "Exec=/opt/100%%/quickhalo" },
+        { "/opt/semi;colon'it/quickhalo", "Exec=\"/opt/semi;colon'it/quickhalo\"" },
+        { "/opt/new\nline/quickhalo", "Exec=\"/opt/new\\nline/quickhalo\"" },
+        { "/opt/tab\there/quickhalo", "Exec=\"/opt/tab\\there/quickhalo\"" },
+        { "", "Exec=\"\"" },
+    };
+    for (const Case& c : cases) {
+        const QString program = QString::fromUtf8(c.program);
+        const QByteArray line = "Exec=" + KeyFile::escapeString(KeyFile::quoteExecArgument(program)).toUtf8();
+        EXPECT_EQ(line, QByteArray(c.written)) << c.program;
+        EXPECT_EQ(parsed(entryWith(line + '\n')).execProgram(), program) << c.program;
+    }
+}
+
 TEST(DesktopEntryShowIn, FirstCurrentDesktopNamedDecides)
 {
     struct Case {
