@@ -115,7 +115,7 @@ RingsSettings::RingsSettings(RingEditor& editor, Preferences& preferences, const
     m_saveError->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_saveError->hide();
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_reset);
+    bottom->addWidget(m_reset, 0, Qt::AlignLeft);
     bottom->addWidget(m_saveError, 1);
 
     auto* layout = new QVBoxLayout(this);

@@ -4,6 +4,7 @@
 #include "Settings/RingEditor.h"
 #include "Settings/RingsSettings.h"
 
+#include <QEvent>
 #include <QHideEvent>
 #include <QMessageBox>
 #include <QTabWidget>
@@ -21,9 +22,9 @@ SettingsWindow::SettingsWindow(SettingsServices services, QWidget* parent)
         std::move(services.pickFile), this);
 
     m_tabs = new QTabWidget(this);
-    const QColor text = palette().color(QPalette::WindowText);
-    m_tabs->addTab(m_general, SymbolPainter::icon(QStringLiteral("gearshape"), text), QStringLiteral("&General"));
-    m_tabs->addTab(m_rings, SymbolPainter::icon(QStringLiteral("circle.grid.3x3"), text), QStringLiteral("&Rings"));
+    m_tabs->addTab(m_general, QStringLiteral("&General"));
+    m_tabs->addTab(m_rings, QStringLiteral("&Rings"));
+    drawTabIcons();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs);
     // The General tab fits 640 x 460; the Rings tab's live preview needs the extra width.
@@ -47,6 +48,20 @@ void SettingsWindow::hideEvent(QHideEvent* event)
     if (!event->spontaneous())
         m_editor->forgetHistory();
     QWidget::hideEvent(event);
+}
+
+void SettingsWindow::drawTabIcons()
+{
+    const QColor text = palette().color(QPalette::WindowText);
+    m_tabs->setTabIcon(0, SymbolPainter::icon(QStringLiteral("gearshape"), text));
+    m_tabs->setTabIcon(1, SymbolPainter::icon(QStringLiteral("circle.grid.3x3"), text));
+}
+
+void SettingsWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange && m_tabs)
+        drawTabIcons();
+    QWidget::changeEvent(event);
 }
 
 void SettingsWindow::showAccessibilityHelp(QWidget* parent)

@@ -46,8 +46,11 @@ public:
 
 protected:
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void drawTabIcons();
+
     QTabWidget* m_tabs = nullptr;
     RingEditor* m_editor = nullptr;
     GeneralSettings* m_general = nullptr;

@@ -6,6 +6,7 @@
 #include "Tools/ToolRegistry.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -84,8 +85,7 @@ SliceEditor::SliceEditor(RingEditor& editor, QWidget* parent)
     m_tool = new QComboBox(m_formPage);
     m_tool->setMaxVisibleItems(16);
     for (const ToolEntry& tool : ToolRegistry::all())
-        m_tool->addItem(SymbolPainter::icon(tool.symbol(), palette().color(QPalette::Text)), tool.title(),
-            static_cast<int>(tool.tool));
+        m_tool->addItem(tool.title(), static_cast<int>(tool.tool));
     connect(m_tool, &QComboBox::activated, this, [this](int index) {
         m_editor.chooseTool(static_cast<BuiltinTool>(m_tool->itemData(index).toInt()));
     });
@@ -93,8 +93,7 @@ SliceEditor::SliceEditor(RingEditor& editor, QWidget* parent)
 
     m_position = new QComboBox(m_formPage);
     for (const WindowPosition position : WindowPositions::all())
-        m_position->addItem(SymbolPainter::icon(WindowPositions::symbol(position), palette().color(QPalette::Text)),
-            WindowPositions::title(position), static_cast<int>(position));
+        m_position->addItem(WindowPositions::title(position), static_cast<int>(position));
     connect(m_position, &QComboBox::activated, this, [this](int index) {
         m_editor.choosePosition(static_cast<WindowPosition>(m_position->itemData(index).toInt()));
     });
@@ -157,6 +156,26 @@ SliceEditor::SliceEditor(RingEditor& editor, QWidget* parent)
     setTabOrder(m_choose, m_title);
     setTabOrder(m_title, m_symbol);
     setTabOrder(m_symbol, m_clear);
+    drawIcons();
+}
+
+void SliceEditor::drawIcons()
+{
+    const QColor text = palette().color(QPalette::Text);
+    for (int i = 0; i < m_tool->count(); ++i)
+        m_tool->setItemIcon(i, SymbolPainter::icon(BuiltinTools::symbol(static_cast<BuiltinTool>(m_tool->itemData(i).toInt())), text));
+    for (int i = 0; i < m_position->count(); ++i) {
+        m_position->setItemIcon(
+            i, SymbolPainter::icon(WindowPositions::symbol(static_cast<WindowPosition>(m_position->itemData(i).toInt())), text));
+    }
+    showSymbolPreview(m_shownSymbol);
+}
+
+void SliceEditor::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        drawIcons();
+    QWidget::changeEvent(event);
 }
 
 void SliceEditor::showSlice(int slot, const std::optional<Slice>& slice)
@@ -203,6 +222,7 @@ bool SliceEditor::isShowingForm() const
 
 void SliceEditor::showSymbolPreview(const QString& symbol)
 {
+    m_shownSymbol = symbol;
     const bool known = SymbolTable::isKnown(symbol);
     const QColor colour = palette().color(known ? QPalette::Text : QPalette::PlaceholderText);
     m_symbolPreview->setPixmap(SymbolPainter::pixmap(known ? symbol : unknownSymbol, 20, colour, devicePixelRatioF()));

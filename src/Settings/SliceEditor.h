@@ -46,7 +46,12 @@ public:
 Q_SIGNALS:
     void chooseApplicationRequested();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    // Symbols are drawn in the palette's text colour: again when the palette changes.
+    void drawIcons();
     void showSymbolPreview(const QString& symbol);
     static void setTextKeepingCursor(QLineEdit& field, const QString& text);
 
@@ -68,6 +73,7 @@ private:
     QLineEdit* m_symbol = nullptr;
     QLabel* m_symbolPreview = nullptr;
     QPushButton* m_clear = nullptr;
+    QString m_shownSymbol;
 };
 
 }

@@ -4,6 +4,7 @@
 #include "Settings/RingPreview.h"
 #include "Settings/SlotList.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
@@ -518,4 +519,34 @@ TEST_F(RingsFromFileTest, AFailedSaveStaysInSightUntilASaveWorks)
     QTest::keyClicks(&rings().nameField(), QStringLiteral("!"));
     EXPECT_FALSE(rings().saveError().isVisible());
     EXPECT_EQ(onDisk().rings[0].name, QStringLiteral("Kept in memory!"));
+}
+
+// Every control is reached from the keyboard; a mnemonic taken twice in one view would do nothing.
+TEST_F(RingsSettingsTest, TheKeyboardAloneEditsASlot)
+{
+    QWidget& anywhere = rings().nameField();
+    press(anywhere, Qt::Key_G, Qt::AltModifier);
+    EXPECT_EQ(window->tabs().currentIndex(), 0);
+    press(*QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+    EXPECT_EQ(window->tabs().currentIndex(), 1);
+
+    press(*QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), &rings().slotList());
+    EXPECT_EQ(slice().heading().text(), QStringLiteral("Slot 1")) << "the list shows where it stands";
+    press(rings().slotList(), Qt::Key_Down, Qt::NoModifier);
+    EXPECT_EQ(slice().heading().text(), QStringLiteral("Slot 2"));
+
+    press(*QApplication::focusWidget(), Qt::Key_I, Qt::AltModifier);
+    ASSERT_EQ(QApplication::focusWidget(), &slice().titleField());
+    QTest::keyClick(window->windowHandle(), Qt::Key_End);
+    for (const char key : { ' ', '2' })
+        QTest::keyClick(window->windowHandle(), key);
+    EXPECT_EQ(diskSlots()[1]->title, QStringLiteral("Screenshot 2"));
+
+    press(*QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &slice().symbolField());
+    press(*QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &slice().typePicker());
+    press(*QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(QApplication::focusWidget(), &rings().ringPicker());
 }
