@@ -151,6 +151,16 @@ RingsSettings::RingsSettings(RingEditor& editor, Preferences& preferences, const
     changeEvent(nullptr);
 }
 
+QMessageBox* RingsSettings::resetConfirmation() const
+{
+    return m_confirmReset.data();
+}
+
+ApplicationChooser* RingsSettings::applicationChooser() const
+{
+    return m_chooser.data();
+}
+
 bool RingsSettings::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)
@@ -218,19 +228,19 @@ void RingsSettings::confirmReset()
 {
     if (m_confirmReset)
         return;
-    m_confirmReset = new QMessageBox(QMessageBox::Warning, QStringLiteral("Reset to Defaults"),
+    auto* ask = new QMessageBox(QMessageBox::Warning, QStringLiteral("Reset to Defaults"),
         QStringLiteral("Reset all rings to the defaults?"), QMessageBox::NoButton, this);
-    m_confirmReset->setInformativeText(QStringLiteral("Ctrl+Z in this window brings your rings back."));
-    QPushButton* reset = m_confirmReset->addButton(QStringLiteral("Reset"), QMessageBox::DestructiveRole);
-    m_confirmReset->addButton(QMessageBox::Cancel);
-    m_confirmReset->setDefaultButton(QMessageBox::Cancel);
-    m_confirmReset->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_confirmReset, &QMessageBox::buttonClicked, this, [this, reset](QAbstractButton* clicked) {
+    ask->setInformativeText(QStringLiteral("Ctrl+Z in this window brings your rings back."));
+    QPushButton* reset = ask->addButton(QStringLiteral("Reset"), QMessageBox::DestructiveRole);
+    ask->addButton(QMessageBox::Cancel);
+    ask->setDefaultButton(QMessageBox::Cancel);
+    ask->setAttribute(Qt::WA_DeleteOnClose);
+    connect(ask, &QMessageBox::buttonClicked, this, [this, reset](QAbstractButton* clicked) {
         if (clicked == reset)
             m_editor.resetToDefaults();
     });
-    connect(m_confirmReset, &QObject::destroyed, this, [this] { m_confirmReset = nullptr; });
-    m_confirmReset->open();
+    m_confirmReset = ask;
+    ask->open();
 }
 
 void RingsSettings::chooseApplication()
@@ -239,12 +249,12 @@ void RingsSettings::chooseApplication()
         m_chooser->raise();
         return;
     }
-    m_chooser = new ApplicationChooser(m_applications, m_pickFile, this);
-    m_chooser->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_chooser, &ApplicationChooser::chosen, this,
+    auto* chooser = new ApplicationChooser(m_applications, m_pickFile, this);
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    connect(chooser, &ApplicationChooser::chosen, this,
         [this](const ApplicationChooser::Choice& choice) { m_editor.chooseApplication(choice.path, choice.title); });
-    connect(m_chooser, &QObject::destroyed, this, [this] { m_chooser = nullptr; });
-    m_chooser->open();
+    m_chooser = chooser;
+    chooser->open();
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include "Settings/ApplicationChooser.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QComboBox;
@@ -42,9 +43,9 @@ public:
     QPushButton& resetButton() const { return *m_reset; }
     QLabel& saveError() const { return *m_saveError; }
     // The open confirmation, while "Reset to defaults…" asks.
-    QMessageBox* resetConfirmation() const { return m_confirmReset; }
+    QMessageBox* resetConfirmation() const;
     // The open application chooser, while "Choose…" asks.
-    ApplicationChooser* applicationChooser() const { return m_chooser; }
+    ApplicationChooser* applicationChooser() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,8 +71,9 @@ private:
     RingPreview* m_preview = nullptr;
     QPushButton* m_reset = nullptr;
     QLabel* m_saveError = nullptr;
-    QMessageBox* m_confirmReset = nullptr;
-    ApplicationChooser* m_chooser = nullptr;
+    // Both delete themselves when closed.
+    QPointer<QMessageBox> m_confirmReset;
+    QPointer<ApplicationChooser> m_chooser;
 };
 
 }
