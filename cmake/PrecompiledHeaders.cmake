@@ -34,9 +34,7 @@ function(quickhalo_precompile target)
   target_precompile_headers(${target} PRIVATE ${headers})
 endfunction()
 
-# A program of one or two files shares the headers another target of its folder already
-# precompiled. (Not across folders: QtTest defines each test folder's path, which a precompiled
-# header must match.)
+# A program of one or two files shares the headers another target already precompiled.
 function(quickhalo_precompile_like target model)
   if(QUICKHALO_PCH)
     target_precompile_headers(${target} REUSE_FROM ${model})
