@@ -175,11 +175,20 @@ GeneralSettings::GeneralSettings(GeneralSettingsServices services, QWidget* pare
     connect(m_permissionPoll, &QTimer::timeout, this, &GeneralSettings::checkPermission);
 
     // The stored preferences may change behind this tab (another window, a second instance).
-    connect(&m_services.preferences, &Preferences::changed, this, [this] { reload(); });
+    connect(&m_services.preferences, &Preferences::changed, this, [this] { showPreferences(); });
     reload();
 }
 
 void GeneralSettings::reload()
+{
+    showPreferences();
+    const QSignalBlocker blocker(m_launchAtLogin);
+    m_launchAtLogin->setChecked(m_services.loginItem.isEnabled());
+    m_clearClipboard->setEnabled(!m_services.clipboard.items().isEmpty());
+    showTrust(m_services.accessibility.isTrusted());
+}
+
+void GeneralSettings::showPreferences()
 {
     const Preferences& preferences = m_services.preferences;
     const auto quietly = [](QWidget* widget, const auto& set) {
@@ -193,9 +202,6 @@ void GeneralSettings::reload()
     quietly(m_sounds, [&] { m_sounds->setChecked(preferences.ringSounds()); });
     quietly(m_backdrop, [&] { m_backdrop->setChecked(preferences.ringBackdrop()); });
     m_glass->button(static_cast<int>(RingGlassStyles::stored(preferences)))->setChecked(true);
-    quietly(m_launchAtLogin, [&] { m_launchAtLogin->setChecked(m_services.loginItem.isEnabled()); });
-    m_clearClipboard->setEnabled(!m_services.clipboard.items().isEmpty());
-    showTrust(m_services.accessibility.isTrusted());
 }
 
 void GeneralSettings::showTrust(bool trusted)

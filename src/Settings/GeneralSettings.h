@@ -63,8 +63,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // Reads every control's state from where it is kept.
+    // Reads every control's state from where it is kept: the preferences, the autostart entry,
+    // the clipboard history and the permission.
     void reload();
+    // Only what the preferences file holds, when one of its keys changed.
+    void showPreferences();
     void showTrust(bool trusted);
     void setLaunchAtLogin(bool on);
 

@@ -139,21 +139,8 @@ void RingEditor::setPayload(const QString& text)
 {
     editSelected(
         [&text](std::optional<Slice>& slice) {
-            if (!slice)
-                return;
-            std::visit(
-                [&text](auto& action) {
-                    using Action = std::decay_t<decltype(action)>;
-                    if constexpr (std::is_same_v<Action, Actions::App>)
-                        action.path = text;
-                    else if constexpr (std::is_same_v<Action, Actions::Url>)
-                        action.address = text;
-                    else if constexpr (std::is_same_v<Action, Actions::Shortcut>)
-                        action.name = text;
-                    else if constexpr (std::is_same_v<Action, Actions::Shell>)
-                        action.command = text;
-                },
-                slice->kind);
+            if (QString* field = slice ? payloadField(slice->kind) : nullptr)
+                *field = text;
         },
         keyFor("payload"));
 }
@@ -233,23 +220,31 @@ void RingEditor::forgetHistory()
     endTyping();
 }
 
-std::optional<QString> RingEditor::payloadText(const ActionKind& kind)
+QString* RingEditor::payloadField(ActionKind& kind)
 {
     return std::visit(
-        [](const auto& action) -> std::optional<QString> {
+        [](auto& action) -> QString* {
             using Action = std::decay_t<decltype(action)>;
             if constexpr (std::is_same_v<Action, Actions::App>)
-                return action.path;
+                return &action.path;
             else if constexpr (std::is_same_v<Action, Actions::Url>)
-                return action.address;
+                return &action.address;
             else if constexpr (std::is_same_v<Action, Actions::Shortcut>)
-                return action.name;
+                return &action.name;
             else if constexpr (std::is_same_v<Action, Actions::Shell>)
-                return action.command;
+                return &action.command;
             else
-                return std::nullopt;
+                return nullptr;
         },
         kind);
+}
+
+std::optional<QString> RingEditor::payloadText(const ActionKind& kind)
+{
+    ActionKind copy = kind;
+    if (const QString* field = payloadField(copy))
+        return *field;
+    return std::nullopt;
 }
 
 void RingEditor::commit(QuickhaloConfig next, Place place, const QString& typingKey)

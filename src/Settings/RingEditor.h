@@ -69,6 +69,8 @@ public:
 
     // Text in a slot's payload field, for the kinds that have one.
     static std::optional<QString> payloadText(const ActionKind& kind);
+    // That field itself; nothing for tools and snap positions.
+    static QString* payloadField(ActionKind& kind);
 
 Q_SIGNALS:
     void changed();
