@@ -13,6 +13,7 @@
 #include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
 #include "Platform/Qt/QtClock.h"
+#include "Platform/Qt/QtWebRequests.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11ClickWatcher.h"
 #include "Platform/X11/X11Clipboard.h"
@@ -45,6 +46,7 @@
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"
+#include "Tools/Units/CurrencyService.h"
 
 #include <QCoreApplication>
 
@@ -74,6 +76,7 @@ struct AppServices::Parts {
     GlassSound alarmSound { alarmOutput, clock };
     PulseAudioOutputDevice audioOutput;
     X11Clipboard clipboard;
+    QtWebRequests web;
     UnavailableNowPlaying nowPlaying;
     UnavailableBadgeSources badges;
     XdgAutostart loginItem { XdgEnvironment::fromProcessEnvironment(), QCoreApplication::applicationFilePath() };
@@ -114,6 +117,11 @@ AppServices::AppServices()
         [](const QString& title, const QString& body) { Notifier::shared().post(title, body); });
     own<ConfigStore>([] {
         return std::make_unique<ConfigStore>(Paths::supportDirectory(), Preferences::shared(), &machineDefaults);
+    });
+    own<CurrencyService>([&parts] {
+        return std::make_unique<CurrencyService>(parts.web, parts.clock,
+            Paths::supportDirectory() + QStringLiteral("/") + CurrencyService::fileName,
+            [] { return CurrencyService::endpointsFrom(Preferences::shared()); });
     });
     own<SystemVolume>([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
     own<RingSounds>(

@@ -27,6 +27,9 @@ inline const QString pomoBreak = QStringLiteral("pomoBreak");
 inline const QString pomoLongBreak = QStringLiteral("pomoLongBreak");
 inline const QString remindersList = QStringLiteral("remindersList");
 inline const QString unitsRecent = QStringLiteral("unitsRecent");
+// The exchange-rate services' base addresses, for a mirror or a test server.
+inline const QString ratesPrimaryURL = QStringLiteral("ratesPrimaryURL");
+inline const QString ratesFallbackURL = QStringLiteral("ratesFallbackURL");
 }
 
 class FileTrouble;

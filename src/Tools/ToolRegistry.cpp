@@ -33,7 +33,7 @@ std::vector<ToolEntry> makeEntries()
         { "links", ToolRun::panel },
         { "screenRecord", ToolRun::panel },
         { "voiceMemo", ToolRun::panel, std::nullopt, ToolBadge::recording },
-        { "units", ToolRun::panel },
+        { "units", ToolRun::panel, ToolPanelFace { QStringLiteral("units"), QSizeF(420, 230) } },
         { "reminders", ToolRun::panel },
     };
     std::vector<ToolEntry> entries;

@@ -4,6 +4,9 @@
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolRegistry.h"
+#include "Tools/Units/UnitsView.h"
+
+#include "Base/Preferences.h"
 
 #include <functional>
 #include <map>
@@ -26,6 +29,12 @@ const std::map<BuiltinTool, Factory>& factories()
         { BuiltinTool::calculator,
             [](const Services& services, const ToolViewHandoff& handoff) {
                 return new CalculatorView(services.clipboardHistory, handoff);
+            } },
+        { BuiltinTool::units,
+            [](const Services& services, const ToolViewHandoff& handoff) {
+                return new UnitsView(services.clipboardHistory,
+                    services.preferences ? *services.preferences : Preferences::shared(),
+                    services.currencies ? *services.currencies : CurrencyService::shared(), handoff);
             } },
     };
     return views;

@@ -9,7 +9,9 @@
 namespace Quickhalo {
 
 class ClipboardStore;
+class CurrencyService;
 class PointerLocation;
+class Preferences;
 class ScreenLayout;
 
 // Opens the built-in tools that have a face, each in its own tool panel.
@@ -21,6 +23,9 @@ struct Services {
     // Where the panels open; without both, where the window system puts them.
     const PointerLocation* pointer = nullptr;
     const ScreenLayout* screens = nullptr;
+    // Without them, the process-wide ones.
+    Preferences* preferences = nullptr;
+    CurrencyService* currencies = nullptr;
 };
 
 // False for a tool without a view (yet): the caller reports it.

@@ -80,7 +80,7 @@ TEST(ToolRegistry, HowTheToolsOfTodayRun)
         { BuiltinTool::voiceMemo, ToolRun::panel, false, ToolBadge::recording },
         { BuiltinTool::links, ToolRun::panel, false, ToolBadge::none },
         { BuiltinTool::screenRecord, ToolRun::panel, false, ToolBadge::none },
-        { BuiltinTool::units, ToolRun::panel, false, ToolBadge::none },
+        { BuiltinTool::units, ToolRun::panel, true, ToolBadge::none },
         { BuiltinTool::reminders, ToolRun::panel, false, ToolBadge::none },
     };
     for (const Case& c : cases) {

@@ -1,11 +1,15 @@
 #include "Tools/ToolViews.h"
 
 #include "Platform/Fake/FakeClipboard.h"
+#include "Base/Preferences.h"
 #include "Platform/Fake/FakeClock.h"
+#include "Platform/Fake/FakeWebRequests.h"
 #include "Tools/Calculator/CalculatorView.h"
 #include "Tools/Clipboard/ClipboardStore.h"
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
+#include "Tools/Units/UnitsView.h"
+#include "support/TemporaryFolder.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -23,13 +27,18 @@ protected:
     FakeClipboard clipboard;
     FakeClock clock;
     ClipboardStore history { clipboard, clock };
+    Testing::TemporaryFolder folder;
+    Preferences preferences { folder.filePath(QStringLiteral("Quickhalo.conf")) };
+    FakeWebRequests web;
+    CurrencyService currencies { web, clock, folder.filePath(QStringLiteral("rates.json")), {} };
     QStringList pasted;
-    ToolViews::Services services { history, [this](const QString& toast) { pasted << toast; } };
+    ToolViews::Services services { history, [this](const QString& toast) { pasted << toast; }, nullptr, nullptr,
+        &preferences, &currencies };
 };
 
 }
 
-TEST_F(ToolViewsTest, CalculatorAndClipboardOpenInTheirOwnPanels)
+TEST_F(ToolViewsTest, ToolsWithAViewOpenInTheirOwnPanels)
 {
     struct Case {
         BuiltinTool tool;
@@ -40,6 +49,7 @@ TEST_F(ToolViewsTest, CalculatorAndClipboardOpenInTheirOwnPanels)
     const Case cases[] = {
         { BuiltinTool::calculator, "calculator", "Calculator", { 340, 170 } },
         { BuiltinTool::clipboard, "clipboard", "Clipboard", { 360, 420 } },
+        { BuiltinTool::units, "units", "Units", { 420, 230 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -52,6 +62,7 @@ TEST_F(ToolViewsTest, CalculatorAndClipboardOpenInTheirOwnPanels)
     }
     EXPECT_NE(qobject_cast<CalculatorView*>(ToolPanel::panel(QStringLiteral("calculator"))->content()), nullptr);
     EXPECT_NE(qobject_cast<ClipboardView*>(ToolPanel::panel(QStringLiteral("clipboard"))->content()), nullptr);
+    EXPECT_NE(qobject_cast<UnitsView*>(ToolPanel::panel(QStringLiteral("units"))->content()), nullptr);
 }
 
 TEST_F(ToolViewsTest, ACalculatedResultClosesItsPanelAndIsHandedOn)
@@ -90,6 +101,6 @@ TEST_F(ToolViewsTest, AResultGoesWhereTheLatestOpeningSaysEvenIfThePanelWasOnlyR
 
 TEST_F(ToolViewsTest, ToolsWithoutAViewAreLeftToTheCaller)
 {
-    for (const BuiltinTool tool : { BuiltinTool::notes, BuiltinTool::todo, BuiltinTool::units, BuiltinTool::timer })
+    for (const BuiltinTool tool : { BuiltinTool::notes, BuiltinTool::todo, BuiltinTool::links, BuiltinTool::timer })
         EXPECT_FALSE(ToolViews::open(tool, services)) << BuiltinTools::rawValue(tool).toStdString();
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Platform/WebRequests.h"
+
+#include <QNetworkAccessManager>
+
+namespace Quickhalo {
+
+// Qt Network's GETs: redirects followed when they stay as safe, answers on the thread that owns
+// this object.
+class QtWebRequests final : public WebRequests {
+public:
+    QtWebRequests();
+    ~QtWebRequests() override;
+
+    std::unique_ptr<WebRequest> get(const QUrl& url, qint64 maxBytes, Done done) override;
+
+private:
+    QNetworkAccessManager m_network;
+};
+
+}
