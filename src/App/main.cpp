@@ -4,12 +4,15 @@
 #include "App/QuitOnSignals.h"
 #include "App/SingleInstance.h"
 #include "App/TrayShell.h"
+#include "App/UnitsCommand.h"
 #include "Base/Log.h"
 #include "Base/Paths.h"
 #include "Base/Preferences.h"
 #include "Config/DefaultConfig.h"
 #include "Hotkey/HotkeyManager.h"
 #include "Hotkey/MouseTriggerMonitor.h"
+#include "Platform/Qt/QtClock.h"
+#include "Platform/Qt/QtWebRequests.h"
 #include "Platform/X11/X11Connection.h"
 #include "Platform/X11/X11WindowSystemInfo.h"
 #include "Platform/Xdg/XdgAutostart.h"
@@ -28,6 +31,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QEventLoop>
 #include <QTextStream>
 
 using namespace Quickhalo;
@@ -52,6 +56,11 @@ void describeCommandLine(QCommandLineParser& parser)
         QStringLiteral("Print the value of an arithmetic expression (+ - * / % ^ and brackets) and exit; the rest of "
                        "the command line is the expression. Exit 0: a value, 1: none, 2: no expression."),
         QStringLiteral("expression") });
+    parser.addOption({ QStringLiteral("units"),
+        QStringLiteral("Print a unit or currency conversion such as \"5 km in miles\" or \"10 usd to gbp\" and exit; "
+                       "the rest of the command line is the phrase, after an optional --json. Exit 0: a result, "
+                       "1: none, 2: no phrase."),
+        QStringLiteral("phrase") });
     parser.addOption({ QStringLiteral("open-ring"),
         QStringLiteral("Open the ring pinned at the pointer: one second after start, or at once in the Quickhalo "
                        "that is already running. Bind it to a desktop shortcut where the global shortcut cannot work.") });
@@ -63,14 +72,26 @@ void describeCommandLine(QCommandLineParser& parser)
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The file to check."), QStringLiteral("[FILE]"));
 }
 
-// The first `--calc` or `--calc=...` argument, or argc when there is none.
-int calcArgument(int argc, char** argv)
+// The first `--NAME` or `--NAME=...` argument, or argc when there is none.
+int argumentIndex(int argc, char** argv, const char* option)
 {
+    const std::size_t length = std::strlen(option);
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--calc") == 0 || std::strncmp(argv[i], "--calc=", 7) == 0)
+        if (std::strncmp(argv[i], option, length) == 0 && (argv[i][length] == '\0' || argv[i][length] == '='))
             return i;
     }
     return argc;
+}
+
+// What follows the option at `index`, "--calc=2" counting as "--calc 2".
+QStringList wordsAfter(int argc, char** argv, int index)
+{
+    QStringList words;
+    if (const char* equals = std::strchr(argv[index], '='))
+        words.append(QString::fromLocal8Bit(equals + 1));
+    for (int i = index + 1; i < argc; ++i)
+        words.append(QString::fromLocal8Bit(argv[i]));
+    return words;
 }
 
 // Everything after --calc is the expression, joined by spaces, so that `--calc 2 + 3` needs no
@@ -78,11 +99,7 @@ int calcArgument(int argc, char** argv)
 // exists, so it needs no display.
 int runCalculator(int argc, char** argv, int calc)
 {
-    QStringList words;
-    if (std::strncmp(argv[calc], "--calc=", 7) == 0)
-        words.append(QString::fromLocal8Bit(argv[calc] + 7));
-    for (int i = calc + 1; i < argc; ++i)
-        words.append(QString::fromLocal8Bit(argv[i]));
+    const QStringList words = wordsAfter(argc, argv, calc);
     QTextStream err(stderr);
     if (words.isEmpty()) {
         err << "usage: quickhalo --calc EXPRESSION" << Qt::endl;
@@ -96,6 +113,35 @@ int runCalculator(int argc, char** argv, int calc)
     QTextStream out(stdout);
     out << Calculator::format(*outcome.value) << '\n';
     return 0;
+}
+
+// Like --calc, but currencies need the network, so it runs a main loop (still without a display)
+// and shares the tool's rates file.
+int runUnits(int argc, char** argv, int units)
+{
+    const QStringList words = wordsAfter(argc, argv, units);
+    // One short reason on standard error, not the service's log of each address it tried.
+    const Log::Capture quiet;
+    QCoreApplication app(argc, argv);
+    QtClock clock;
+    QtWebRequests web;
+    Preferences preferences(Preferences::defaultFilePath());
+    CurrencyService currencies(web, clock, Paths::supportDirectory() + QStringLiteral("/") + CurrencyService::fileName,
+        [&preferences] { return CurrencyService::endpointsFrom(preferences); });
+    std::optional<UnitsCommand::Outcome> outcome;
+    QEventLoop loop;
+    const auto pending = UnitsCommand::start(words, currencies, [&](const UnitsCommand::Outcome& answer) {
+        outcome = answer;
+        loop.quit();
+    });
+    if (!outcome)
+        loop.exec();
+    if (!outcome->out.isEmpty())
+        QTextStream(stdout) << outcome->out << '\n';
+    if (!outcome->err.isEmpty())
+        QTextStream(stderr) << (outcome->exitCode == UnitsCommand::usage ? QString() : QStringLiteral("quickhalo: "))
+                            << outcome->err << Qt::endl;
+    return outcome->exitCode;
 }
 
 bool hasArgument(int argc, char** argv, const char* wanted)
@@ -258,8 +304,13 @@ int runTrayApplication(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (const int calc = calcArgument(argc, argv); calc < argc)
+    // The first of the two wins: what follows it is its own text, whatever it holds.
+    const int calc = argumentIndex(argc, argv, "--calc");
+    const int units = argumentIndex(argc, argv, "--units");
+    if (calc < argc && calc < units)
         return runCalculator(argc, argv, calc);
+    if (units < argc)
+        return runUnits(argc, argv, units);
     if (wantsCommandLineTool(argc, argv))
         return runCommandLineTool(argc, argv);
     if (cannotOpenDisplay())
