@@ -4,6 +4,7 @@
 #include "Hotkey/MouseTrigger.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "support/DesktopTestSupport.h"
+#include "support/LocalHttpServer.h"
 #include "support/MigrationsDone.h"
 #include "support/TemporaryFolder.h"
 
@@ -180,15 +181,19 @@ protected:
         xdotool({ QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), text });
     }
 
-    // Opens the calculator from the ring over `field` and enters an expression in it.
-    void calculateOver(QLineEdit& field, const QString& expression)
+    // Opens a tool's panel from the ring over `field`, types `text` in it and presses Return.
+    void enterInToolOver(QLineEdit& field, BuiltinTool tool, const QString& text)
     {
-        ASSERT_NO_FATAL_FAILURE(useToolInSlot3(BuiltinTool::calculator));
+        ASSERT_NO_FATAL_FAILURE(useToolInSlot3(tool));
         ASSERT_NO_FATAL_FAILURE(showPasteTarget(field));
         ASSERT_NO_FATAL_FAILURE(start());
-        ASSERT_NO_FATAL_FAILURE(openToolPanel(QStringLiteral("Calculator")));
-        type(expression);
+        ASSERT_NO_FATAL_FAILURE(openToolPanel(BuiltinTools::title(tool)));
+        type(text);
         xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
+    }
+    void calculateOver(QLineEdit& field, const QString& expression)
+    {
+        enterInToolOver(field, BuiltinTool::calculator, expression);
     }
 
     TemporaryFolder m_home;
@@ -335,6 +340,36 @@ TEST_F(RingGesture, WithAutoPasteOffTheCalculatorOnlyConfirmsTheCopy)
     EXPECT_EQ(xclipPaste(), QStringLiteral("1000"));
     QTest::qWait(500);
     EXPECT_TRUE(field.text().isEmpty()) << field.text().toStdString();
+}
+
+TEST_F(RingGesture, AUnitConversionIsPastedIntoTheWindowTheRingWasOpenedOver)
+{
+    QLineEdit field;
+    ASSERT_NO_FATAL_FAILURE(enterInToolOver(field, BuiltinTool::units, QStringLiteral("5 km in miles")));
+    EXPECT_TRUE(waitUntil([&] { return field.text() == QStringLiteral("3.1069 mi"); }))
+        << "field holds: " << field.text().toStdString() << "\n" << m_log.constData();
+    EXPECT_FALSE(visibleWindow(QStringLiteral("Units")).has_value()) << "the panel closed";
+}
+
+TEST_F(RingGesture, ACurrencyConversionAsksTheRateServiceAndIsPasted)
+{
+    // The service's addresses point at a server of this test's own on 127.0.0.1.
+    LocalHttpServer server;
+    server.set(QStringLiteral("/v1/latest?base=USD"), { 200, R"({"date":"2026-12-10","rates":{"GBP":0.78542}})" });
+    Preferences preferences(m_home.filePath(QStringLiteral("config/Quickhalo/Quickhalo.conf")));
+    preferences.setText(PreferenceKey::ratesPrimaryURL, server.root());
+    preferences.setText(PreferenceKey::ratesFallbackURL, server.root());
+
+    QLineEdit field;
+    ASSERT_NO_FATAL_FAILURE(enterInToolOver(field, BuiltinTool::units, QStringLiteral("10 usd to gbp")));
+    // Return before the rates arrive pastes nothing; once they are shown it pastes them.
+    ASSERT_TRUE(waitUntil([&] { return server.requests().size() == 1; })) << m_log.constData();
+    QTest::qWait(300);
+    if (field.text().isEmpty())
+        xdotool({ QStringLiteral("key"), QStringLiteral("Return") });
+    EXPECT_TRUE(waitUntil([&] { return field.text() == QStringLiteral("7.8542 GBP"); }))
+        << "field holds: " << field.text().toStdString() << "\n" << m_log.constData();
+    EXPECT_TRUE(m_home.exists(QStringLiteral("data/Quickhalo/rates.json")));
 }
 
 TEST_F(RingGesture, AnEarlierCopyFromTheClipboardHistoryIsPastedBack)
