@@ -1,8 +1,9 @@
-// What one keystroke costs in the calculator and the clipboard history's search: both redo their
-// work from scratch on every change of the line.
+// What one keystroke costs in the calculator, the units tool and the clipboard history's search:
+// all redo their work from scratch on every change of the line.
 #include "Tools/Calculator/Calculator.h"
 #include "Tools/Clipboard/ClipboardListing.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/Units/Units.h"
 
 #include <benchmark/benchmark.h>
 
@@ -26,6 +27,29 @@ BENCHMARK_CAPTURE(calculatorLine, long_line,
 BENCHMARK_CAPTURE(calculatorLine, deepest_nesting,
     QString(Calculator::maximumNesting - 1, QLatin1Char('(')) + QStringLiteral("1")
         + QString(Calculator::maximumNesting - 1, QLatin1Char(')')));
+
+// The units view's update: parse, convert, format; for currencies, up to the codes it would ask
+// the rate service for.
+void unitsLine(benchmark::State& state, const QString& line)
+{
+    for (auto _ : state) {
+        const std::optional<UnitsQuery> query = UnitsParser::parse(line);
+        if (!query)
+            continue;
+        if (const std::optional<Units::Conversion> converted = Units::convert(*query)) {
+            benchmark::DoNotOptimize(Units::format(converted->value) + u' ' + converted->unitLabel);
+            continue;
+        }
+        benchmark::DoNotOptimize(Units::currencyCode(query->from));
+        benchmark::DoNotOptimize(Units::currencyCode(query->to));
+    }
+}
+BENCHMARK_CAPTURE(unitsLine, physical, QStringLiteral("5 km in miles"));
+BENCHMARK_CAPTURE(unitsLine, temperature, QStringLiteral("72 f to c"));
+BENCHMARK_CAPTURE(unitsLine, arithmetic, QStringLiteral("(12 + 8) km in mi"));
+BENCHMARK_CAPTURE(unitsLine, currency, QStringLiteral("$10 to gbp"));
+BENCHMARK_CAPTURE(unitsLine, no_separator, QStringLiteral("5 kilometres and then some more words"));
+BENCHMARK_CAPTURE(unitsLine, long_line, QStringLiteral("1,000,000.5 ") + QString(2000, u'x') + QStringLiteral(" to m"));
 
 // A full history of long texts searched for a word that is in none of them: every entry is scanned
 // as far as its preview reaches.
