@@ -30,8 +30,8 @@ Outcome success(bool json, double value, const QString& unit, const QString& rat
 
 }
 
-std::unique_ptr<CurrencyService::Ticket> start(
-    const QStringList& words, CurrencyService& currencies, std::function<void(const Outcome&)> done)
+std::unique_ptr<CurrencyService::Ticket> start(const QStringList& words,
+    const std::function<CurrencyService&()>& currencies, std::function<void(const Outcome&)> done)
 {
     QStringList phrase = words;
     const bool json = !phrase.isEmpty() && phrase.front() == QLatin1String("--json");
@@ -56,7 +56,7 @@ std::unique_ptr<CurrencyService::Ticket> start(
         done(failure(QStringLiteral("can't convert those units")));
         return nullptr;
     }
-    return currencies.rates(*base,
+    return currencies().rates(*base,
         [json, base = *base, target = *target, amount = query->value, done](const CurrencyService::Result& answer) {
             const auto* rates = std::get_if<CachedRates>(&answer);
             if (!rates)

@@ -20,8 +20,8 @@ struct Outcome {
 
 // `quickhalo --units [--json] PHRASE...`: the units tool's answer to the words joined by spaces.
 // `done` is called once, on a later turn of the main loop when rates must be fetched; destroying
-// the returned handle first cancels it.
-std::unique_ptr<CurrencyService::Ticket> start(
-    const QStringList& words, CurrencyService& currencies, std::function<void(const Outcome&)> done);
+// the returned handle first cancels it. `currencies` is asked for only when the phrase needs rates.
+std::unique_ptr<CurrencyService::Ticket> start(const QStringList& words,
+    const std::function<CurrencyService&()>& currencies, std::function<void(const Outcome&)> done);
 
 }

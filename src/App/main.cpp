@@ -126,16 +126,24 @@ int runUnits(int argc, char** argv, int units)
     QtClock clock;
     QtWebRequests web;
     Preferences preferences(Preferences::defaultFilePath());
-    CurrencyService currencies(web, clock, Paths::supportDirectory() + QStringLiteral("/") + CurrencyService::fileName,
-        [&preferences] { return CurrencyService::endpointsFrom(preferences); });
+    // Only a currency needs the service, and with it the rates file.
+    std::optional<CurrencyService> currencies;
+    const auto service = [&]() -> CurrencyService& {
+        if (!currencies)
+            currencies.emplace(web, clock, Paths::supportDirectory() + QStringLiteral("/") + CurrencyService::fileName,
+                [&preferences] { return CurrencyService::endpointsFrom(preferences); });
+        return *currencies;
+    };
     std::optional<UnitsCommand::Outcome> outcome;
     QEventLoop loop;
-    const auto pending = UnitsCommand::start(words, currencies, [&](const UnitsCommand::Outcome& answer) {
+    const auto pending = UnitsCommand::start(words, service, [&](const UnitsCommand::Outcome& answer) {
         outcome = answer;
         loop.quit();
     });
     if (!outcome)
         loop.exec();
+    if (!outcome)
+        return UnitsCommand::noResult;
     if (!outcome->out.isEmpty())
         QTextStream(stdout) << outcome->out << '\n';
     if (!outcome->err.isEmpty())

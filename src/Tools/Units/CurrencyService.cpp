@@ -141,7 +141,8 @@ std::vector<std::optional<QUrl>> CurrencyService::addresses(const Endpoints& end
         address(endpoints.fallback, QStringLiteral("/latest?from=") + base) };
 }
 
-std::optional<std::pair<QString, QHash<QString, double>>> CurrencyService::parseBody(const QByteArray& body)
+std::optional<std::pair<QString, QHash<QString, double>>> CurrencyService::parseBody(
+    const QByteArray& body, const QString& base)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);
@@ -149,7 +150,10 @@ std::optional<std::pair<QString, QHash<QString, double>>> CurrencyService::parse
         return std::nullopt;
     const QJsonObject object = document.object();
     std::optional<QHash<QString, double>> rates = ratesOf(object.value(QStringLiteral("rates")));
-    if (!rates)
+    // No rates at all would replace a useful entry with a useless one for twelve hours, and rates
+    // for another base (a mirror that ignores the query) would give wrong amounts.
+    const QJsonValue answeredBase = object.value(QStringLiteral("base"));
+    if (!rates || rates->isEmpty() || (!base.isEmpty() && answeredBase.isString() && answeredBase.toString() != base))
         return std::nullopt;
     const QJsonValue date = object.value(QStringLiteral("date"));
     return std::pair { date.isString() ? date.toString() : QString(), std::move(*rates) };
@@ -193,18 +197,11 @@ void CurrencyService::load()
         m_cache = std::move(*cache);
         return;
     }
-    const QString name = QFileInfo(m_filePath).fileName();
-    if (file.isOk() || file.status == UserFile::ReadResult::Status::tooLarge) {
-        // The next fetch replaces it; keep what was there for whoever wants to look.
-        QString reason;
-        if (const std::optional<QString> kept = UserFile::keepAside(m_filePath, m_wallClock(), &reason))
-            Log::write(QStringLiteral("%1 could not be read; starting without cached rates, kept it as %2")
-                           .arg(name, QFileInfo(*kept).fileName()));
-        else
-            Log::write(QStringLiteral("%1 could not be read nor kept aside: %2").arg(name, reason));
-    } else {
-        Log::write(QStringLiteral("%1 could not be read: %2").arg(name, file.reason));
-    }
+    // Kept aside only when a fetch is about to replace it, so that starting offline again and
+    // again does not pile up copies.
+    m_keepBeforeReplacing = true;
+    Log::write(QStringLiteral("%1 could not be read (%2); starting without cached rates")
+                   .arg(QFileInfo(m_filePath).fileName(), file.isOk() ? QStringLiteral("not rates") : file.reason));
 }
 
 std::unique_ptr<CurrencyService::Ticket> CurrencyService::rates(const QString& base, Reply reply)
@@ -252,7 +249,7 @@ void CurrencyService::tryAddress(const QString& base, std::size_t index)
             return next(response.failure);
         if (response.status != 200)
             return next(QStringLiteral("status %1").arg(response.status));
-        std::optional<std::pair<QString, QHash<QString, double>>> parsed = parseBody(response.body);
+        std::optional<std::pair<QString, QHash<QString, double>>> parsed = parseBody(response.body, base);
         if (!parsed)
             return next(QStringLiteral("no usable rates in the answer"));
         finish(base, CachedRates { m_wallClock(), parsed->first, std::move(parsed->second) });
@@ -293,7 +290,29 @@ void CurrencyService::answer(const std::weak_ptr<Waiter>& waiter, Result result)
 void CurrencyService::save()
 {
     // Built here, where the cache lives; the worker only writes it out.
-    m_writer.start([path = m_filePath, file = toJson(m_cache)] { JsonFile::save(file, path); });
+    m_writer.start([this, path = m_filePath, file = toJson(m_cache), now = m_wallClock()] {
+        if (m_keepBeforeReplacing && !keepUnreadableFile(path, now))
+            return;
+        JsonFile::save(file, path);
+    });
+}
+
+bool CurrencyService::keepUnreadableFile(const QString& path, const QDateTime& now)
+{
+    const QString name = QFileInfo(path).fileName();
+    // Gone, or no file at all (the write refuses those): nothing of the user's to keep.
+    if (QFileInfo(UserFile::resolvedTarget(path)).isFile()) {
+        QString reason;
+        const std::optional<QString> kept = UserFile::keepAside(path, now, &reason);
+        if (!kept) {
+            Log::write(QStringLiteral("failed to save %1: could not keep a copy of the file it would replace: %2")
+                           .arg(name, reason));
+            return false;
+        }
+        Log::write(QStringLiteral("kept the unreadable %1 as %2").arg(name, QFileInfo(*kept).fileName()));
+    }
+    m_keepBeforeReplacing = false;
+    return true;
 }
 
 }

@@ -75,8 +75,10 @@ public:
 
     // The two request addresses for `base`; nothing for an address that cannot be formed.
     static std::vector<std::optional<QUrl>> addresses(const Endpoints& endpoints, const QString& base);
-    // The date and rates of a service's answer, or nothing when it has no usable "rates".
-    static std::optional<std::pair<QString, QHash<QString, double>>> parseBody(const QByteArray& body);
+    // The date and rates of a service's answer, or nothing when it has no usable "rates" or says
+    // they are for another base than `base` (when given).
+    static std::optional<std::pair<QString, QHash<QString, double>>> parseBody(
+        const QByteArray& body, const QString& base = {});
     // "rates.json" in and out; nothing for a file that is not that.
     static std::optional<std::map<QString, CachedRates>> decodeFile(const QByteArray& bytes);
     static QByteArray encodeFile(const std::map<QString, CachedRates>& cache);
@@ -91,6 +93,8 @@ private:
     void finish(const QString& base, std::optional<CachedRates> fresh);
     void answer(const std::weak_ptr<Waiter>& waiter, Result result);
     void save();
+    // On the writer's thread.
+    bool keepUnreadableFile(const QString& path, const QDateTime& now);
 
     WebRequests& m_web;
     Clock& m_clock;
@@ -99,6 +103,8 @@ private:
     std::function<QDateTime()> m_wallClock;
     std::map<QString, CachedRates> m_cache;
     std::map<QString, std::unique_ptr<Fetch>> m_fetches;
+    // Set when the file was there but unusable; only the writer's tasks read and clear it.
+    bool m_keepBeforeReplacing = false;
     // One thread, so the file's writes land in the order they were made.
     QThreadPool m_writer;
 };

@@ -48,7 +48,8 @@ UnitsView::UnitsView(ClipboardStore& clipboardHistory, Preferences& preferences,
     , m_preferences(preferences)
     , m_currencies(currencies)
     , m_handoff(std::move(handoff))
-    , m_recent(preferences.textList(PreferenceKey::unitsRecent))
+    // A list edited by hand may hold any number; the row has room for five.
+    , m_recent(preferences.textList(PreferenceKey::unitsRecent).mid(0, recentLimit))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 36, 14, 14);
@@ -83,7 +84,7 @@ UnitsView::UnitsView(ClipboardStore& clipboardHistory, Preferences& preferences,
     layout->addWidget(captionLine(QStringLiteral("Return pastes the result.")));
     layout->addStretch(1);
 
-    connect(m_input, &QLineEdit::textChanged, this, &UnitsView::update);
+    connect(m_input, &QLineEdit::textChanged, this, &UnitsView::refresh);
     connect(m_input, &QLineEdit::returnPressed, this, &UnitsView::commit);
     setFocusProxy(m_input);
     rebuildRecent();
@@ -126,7 +127,7 @@ void UnitsView::display(std::optional<QString> result, const QString& note)
     m_noteLine->setText(orSpace(m_note));
 }
 
-void UnitsView::update()
+void UnitsView::refresh()
 {
     m_pending.reset();
     display(std::nullopt, QString());

@@ -47,7 +47,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void update();
+    void refresh();
     void showRates(const QString& base, const QString& target, double amount, const CurrencyService::Result& answer);
     void display(std::optional<QString> result, const QString& note);
     void rebuildRecent();

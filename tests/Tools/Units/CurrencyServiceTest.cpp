@@ -129,7 +129,9 @@ TEST_F(CurrencyServiceTest, OnlyAnObjectWithNumericRatesCounts)
         { "a good answer", 200, usdRates, "2026-12-10" },
         { "no date", 200, R"({"rates":{"GBP":0.78}})", "" },
         { "a date that is no string", 200, R"({"date":20261210,"rates":{"GBP":0.78}})", "" },
-        { "no rates at all", 200, R"({"rates":{}})", "" },
+        { "the base that was asked for", 200, R"({"base":"USD","rates":{"GBP":0.78}})", "" },
+        { "no rates at all", 200, R"({"date":"d","rates":{}})", "fallback" },
+        { "rates for another base", 200, R"({"base":"EUR","date":"d","rates":{"GBP":0.85}})", "fallback" },
         { "status 500", 500, usdRates, "fallback" },
         { "a redirect to nowhere", 302, {}, "fallback" },
         { "an empty object", 200, "{}", "fallback" },
@@ -188,7 +190,8 @@ TEST_F(CurrencyServiceTest, WritesTheCacheForTheNextStart)
     EXPECT_EQ(server.requests().size(), 1);
 }
 
-TEST_F(CurrencyServiceTest, AnUnreadableFileMeansAnEmptyCacheAndIsKeptAside)
+// Kept when a fetch is about to replace it: starting offline again and again makes no copies.
+TEST_F(CurrencyServiceTest, AnUnreadableFileMeansAnEmptyCacheAndIsKeptAsideBeforeItIsReplaced)
 {
     const QByteArray files[] = {
         "not json",
@@ -205,14 +208,17 @@ TEST_F(CurrencyServiceTest, AnUnreadableFileMeansAnEmptyCacheAndIsKeptAside)
         for (const QString& name : QDir(folder.path()).entryList(QDir::Files))
             QFile::remove(folder.filePath(name));
         folder.write(QStringLiteral("rates.json"), bytes);
+        const auto keptFiles = [&] { return QDir(folder.path()).entryList({ QStringLiteral("rates.json.kept-*") }); };
+        makeService().reset();
         auto service = makeService();
         EXPECT_TRUE(service->cache().empty());
-        const QStringList kept = QDir(folder.path()).entryList({ QStringLiteral("rates.json.kept-*") });
-        ASSERT_EQ(kept.size(), 1);
-        EXPECT_EQ(folder.read(kept.first()), bytes);
+        EXPECT_TRUE(keptFiles().isEmpty()) << "nothing replaced it yet";
 
         EXPECT_EQ(dateOf(ask(*service)), QStringLiteral("2026-12-10"));
         service->waitForWrites();
+        const QStringList kept = keptFiles();
+        ASSERT_EQ(kept.size(), 1);
+        EXPECT_EQ(folder.read(kept.first()), bytes);
         EXPECT_TRUE(CurrencyService::decodeFile(folder.read(QStringLiteral("rates.json"))));
     }
 }

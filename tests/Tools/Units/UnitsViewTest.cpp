@@ -193,4 +193,9 @@ TEST_F(UnitsViewTest, KeepsTheFiveLatestQueriesAsButtons)
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(view->input()->text(), QStringLiteral("4 km to m"));
     EXPECT_EQ(shown(), QStringLiteral("4000 m"));
+
+    // A list edited by hand beyond five shows its first five.
+    preferences.setTextList(PreferenceKey::unitsRecent, expected + QStringList { QStringLiteral("7 km to m") });
+    open();
+    EXPECT_EQ(view->recent(), expected);
 }
