@@ -61,10 +61,7 @@ std::unique_ptr<CurrencyService::Ticket> start(const QStringList& words,
             const auto* rates = std::get_if<CachedRates>(&answer);
             if (!rates)
                 return done(failure(QStringLiteral("couldn't fetch exchange rates")));
-            const auto found = rates->rates.constFind(target);
-            const std::optional<double> rate = found != rates->rates.constEnd() ? std::optional(found.value())
-                : target == base                                              ? std::optional(1.0)
-                                                                              : std::nullopt;
+            const std::optional<double> rate = rates->rate(base, target);
             if (!rate)
                 return done(failure(QStringLiteral("no rate from %1 to %2").arg(base, target)));
             if (!std::isfinite(amount * *rate))

@@ -94,6 +94,15 @@ QJsonObject toJson(const std::map<QString, CachedRates>& cache)
 
 }
 
+std::optional<double> CachedRates::rate(const QString& base, const QString& target) const
+{
+    if (const auto found = rates.constFind(target); found != rates.constEnd())
+        return found.value();
+    if (target == base)
+        return 1.0;
+    return std::nullopt;
+}
+
 CurrencyService::Endpoints CurrencyService::defaultEndpoints()
 {
     return { QStringLiteral("https://api.frankfurter.dev"), QStringLiteral("https://api.frankfurter.app") };

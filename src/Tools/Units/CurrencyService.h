@@ -30,6 +30,10 @@ struct CachedRates {
     QString date; // as the service published it; "" when it said nothing
     QHash<QString, double> rates;
     bool operator==(const CachedRates&) const = default;
+
+    // Units of `target` per unit of `base`, these rates' base: 1 for the base itself, which the
+    // service leaves out; nothing for a currency it does not list.
+    std::optional<double> rate(const QString& base, const QString& target) const;
 };
 
 // Exchange rates from the Frankfurter service (its second address as a fallback), kept for

@@ -158,11 +158,7 @@ void UnitsView::showRates(
         return;
     }
     const CachedRates& rates = std::get<CachedRates>(answer);
-    std::optional<double> rate;
-    if (const auto found = rates.rates.constFind(target); found != rates.rates.constEnd())
-        rate = found.value();
-    else if (target == base)
-        rate = 1;
+    const std::optional<double> rate = rates.rate(base, target);
     if (!rate || !std::isfinite(amount * *rate))
         return;
     display(Units::format(amount * *rate) + u' ' + target, QStringLiteral("Rates from ECB via Frankfurter, ") + rates.date);
