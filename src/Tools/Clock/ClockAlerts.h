@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace Quickhalo {
+
+// What the timer and the pomodoro do when a period ends, each step on its own so that tests can
+// see the order: the alert sound, a notification, a toast.
+struct ClockAlerts {
+    std::function<void()> requestAuthorization = {};
+    std::function<void()> playSound = {};
+    std::function<void(const QString& title, const QString& body)> notify = {};
+    std::function<void(const QString& text, const QString& symbol)> toast = {};
+
+    void announce(const QString& title, const QString& body, const QString& toastText) const
+    {
+        if (playSound)
+            playSound();
+        if (notify)
+            notify(title, body);
+        if (toast)
+            toast(toastText, QStringLiteral("timer"));
+    }
+};
+
+// Whole minutes and seconds, "%02d:%02d", the minutes not reduced to hours: 6000 s is "100:00".
+inline QString minutesAndSeconds(qint64 seconds)
+{
+    const qint64 minutes = seconds / 60;
+    // qint64 is long long wherever Qt runs.
+    return QString::asprintf("%02lld:%02lld", minutes, seconds - minutes * 60);
+}
+
+}
