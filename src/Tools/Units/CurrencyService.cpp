@@ -126,8 +126,8 @@ CurrencyService::CurrencyService(WebRequests& web, Clock& clock, QString filePat
     , m_filePath(std::move(filePath))
     , m_endpoints(std::move(endpoints))
     , m_wallClock(std::move(wallClock))
+    , m_writer(m_filePath, m_wallClock)
 {
-    m_writer.setMaxThreadCount(1);
     load();
 }
 
@@ -139,7 +139,7 @@ CurrencyService::~CurrencyService()
 
 void CurrencyService::waitForWrites()
 {
-    m_writer.waitForDone();
+    m_writer.waitForWrites();
 }
 
 std::vector<std::optional<QUrl>> CurrencyService::addresses(const Endpoints& endpoints, const QString& base)
@@ -208,7 +208,7 @@ void CurrencyService::load()
     }
     // Kept aside only when a fetch is about to replace it, so that starting offline again and
     // again does not pile up copies.
-    m_keepBeforeReplacing = true;
+    m_writer.keepBeforeReplacing();
     Log::write(QStringLiteral("%1 could not be read (%2); starting without cached rates")
                    .arg(QFileInfo(m_filePath).fileName(), file.isOk() ? QStringLiteral("not rates") : file.reason));
 }
@@ -277,7 +277,7 @@ void CurrencyService::finish(const QString& base, std::optional<CachedRates> fre
     Result result = QuickhaloError(failureMessage);
     if (fresh) {
         m_cache[base] = *fresh;
-        save();
+        m_writer.save(toJson(m_cache));
         result = std::move(*fresh);
     } else if (const auto cached = m_cache.find(base); cached != m_cache.end()) {
         Log::write(QStringLiteral("using the exchange rates for %1 fetched %2")
@@ -294,34 +294,6 @@ void CurrencyService::answer(const std::weak_ptr<Waiter>& waiter, Result result)
         if (const std::shared_ptr<Waiter> alive = waiter.lock())
             alive->reply(result);
     });
-}
-
-void CurrencyService::save()
-{
-    // Built here, where the cache lives; the worker only writes it out.
-    m_writer.start([this, path = m_filePath, file = toJson(m_cache), now = m_wallClock()] {
-        if (m_keepBeforeReplacing && !keepUnreadableFile(path, now))
-            return;
-        JsonFile::save(file, path);
-    });
-}
-
-bool CurrencyService::keepUnreadableFile(const QString& path, const QDateTime& now)
-{
-    const QString name = QFileInfo(path).fileName();
-    // Gone, or no file at all (the write refuses those): nothing of the user's to keep.
-    if (QFileInfo(UserFile::resolvedTarget(path)).isFile()) {
-        QString reason;
-        const std::optional<QString> kept = UserFile::keepAside(path, now, &reason);
-        if (!kept) {
-            Log::write(QStringLiteral("failed to save %1: could not keep a copy of the file it would replace: %2")
-                           .arg(name, reason));
-            return false;
-        }
-        Log::write(QStringLiteral("kept the unreadable %1 as %2").arg(name, QFileInfo(*kept).fileName()));
-    }
-    m_keepBeforeReplacing = false;
-    return true;
 }
 
 }

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
-#include <QThreadPool>
 #include <QUrl>
 
 #include <functional>
@@ -13,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "Base/JsonFileWriter.h"
 #include "Base/QuickhaloError.h"
 #include "Base/SharedInstance.h"
 
@@ -96,9 +96,6 @@ private:
     void tryAddress(const QString& base, std::size_t index);
     void finish(const QString& base, std::optional<CachedRates> fresh);
     void answer(const std::weak_ptr<Waiter>& waiter, Result result);
-    void save();
-    // On the writer's thread.
-    bool keepUnreadableFile(const QString& path, const QDateTime& now);
 
     WebRequests& m_web;
     Clock& m_clock;
@@ -107,10 +104,8 @@ private:
     std::function<QDateTime()> m_wallClock;
     std::map<QString, CachedRates> m_cache;
     std::map<QString, std::unique_ptr<Fetch>> m_fetches;
-    // Set when the file was there but unusable; only the writer's tasks read and clear it.
-    bool m_keepBeforeReplacing = false;
-    // One thread, so the file's writes land in the order they were made.
-    QThreadPool m_writer;
+    // Last, so that it is the first to go: the saves under way finish before the rest ends.
+    JsonFileWriter m_writer;
 };
 
 }

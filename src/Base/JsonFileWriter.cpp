@@ -1,0 +1,55 @@
+#include "Base/JsonFileWriter.h"
+
+#include "Base/JsonFile.h"
+#include "Base/Log.h"
+#include "Base/UserFile.h"
+
+#include <QFileInfo>
+
+namespace Quickhalo {
+
+JsonFileWriter::JsonFileWriter(QString path, std::function<QDateTime()> wallClock)
+    : m_path(std::move(path))
+    , m_wallClock(std::move(wallClock))
+{
+    m_worker.setMaxThreadCount(1);
+}
+
+JsonFileWriter::~JsonFileWriter()
+{
+    waitForWrites();
+}
+
+void JsonFileWriter::save(const QJsonValue& value)
+{
+    m_worker.start([this, value] {
+        if (m_keepBeforeReplacing && !keepUnreadableFile())
+            return;
+        JsonFile::save(value, m_path);
+    });
+}
+
+void JsonFileWriter::waitForWrites()
+{
+    m_worker.waitForDone();
+}
+
+bool JsonFileWriter::keepUnreadableFile()
+{
+    const QString name = QFileInfo(m_path).fileName();
+    // Gone, or no file at all (the write refuses those): nothing of the user's to keep.
+    if (QFileInfo(UserFile::resolvedTarget(m_path)).isFile()) {
+        QString reason;
+        const std::optional<QString> kept = UserFile::keepAside(m_path, m_wallClock(), &reason);
+        if (!kept) {
+            Log::write(QStringLiteral("failed to save %1: could not keep a copy of the file it would replace: %2")
+                           .arg(name, reason));
+            return false;
+        }
+        Log::write(QStringLiteral("kept the unreadable %1 as %2").arg(name, QFileInfo(*kept).fileName()));
+    }
+    m_keepBeforeReplacing = false;
+    return true;
+}
+
+}

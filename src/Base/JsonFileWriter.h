@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonValue>
+#include <QString>
+#include <QThreadPool>
+
+#include <functional>
+
+namespace Quickhalo {
+
+// Saves one store's file off the main thread, in the order the saves were asked for. A file that
+// was there but could not be used is kept aside (beside it, dated) just before it is first
+// replaced; when no copy can be made it is not replaced at all. Destroying the writer waits for
+// the saves under way.
+class JsonFileWriter {
+public:
+    explicit JsonFileWriter(QString path, std::function<QDateTime()> wallClock = &QDateTime::currentDateTime);
+    ~JsonFileWriter();
+
+    const QString& path() const { return m_path; }
+
+    // Call before the first save, when what is at `path` was not read whole.
+    void keepBeforeReplacing() { m_keepBeforeReplacing = true; }
+    // `value` is encoded and written on the worker.
+    void save(const QJsonValue& value);
+    // Blocks until everything asked for so far is on disk (or has failed and been logged).
+    void waitForWrites();
+
+private:
+    bool keepUnreadableFile();
+
+    QString m_path;
+    std::function<QDateTime()> m_wallClock;
+    // Only the worker's tasks read and clear it once saving has begun.
+    bool m_keepBeforeReplacing = false;
+    QThreadPool m_worker;
+};
+
+}
