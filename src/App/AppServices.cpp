@@ -1,6 +1,7 @@
 #include "App/AppServices.h"
 
 #include "Actions/ActionRunner.h"
+#include "App/ClockBadgeSources.h"
 #include "App/UnavailableServices.h"
 #include "Base/FileTrouble.h"
 #include "Base/Paths.h"
@@ -43,6 +44,9 @@
 #include "System/SystemVolume.h"
 #include "System/WindowSnapper.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/Clock/PomodoroTool.h"
+#include "Tools/Clock/StopwatchTool.h"
+#include "Tools/Clock/TimerTool.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"
@@ -78,7 +82,7 @@ struct AppServices::Parts {
     X11Clipboard clipboard;
     QtWebRequests web;
     UnavailableNowPlaying nowPlaying;
-    UnavailableBadgeSources badges;
+    ClockBadgeSources badges;
     XdgAutostart loginItem { XdgEnvironment::fromProcessEnvironment(), QCoreApplication::applicationFilePath() };
     XdgInstalledApplications applications { XdgEnvironment::fromProcessEnvironment() };
     // Made with the ring controller, on first use.
@@ -123,6 +127,19 @@ AppServices::AppServices()
             Paths::supportDirectory() + QStringLiteral("/") + CurrencyService::fileName,
             [] { return CurrencyService::endpointsFrom(Preferences::shared()); });
     });
+    // The clock tool's models run with its panel closed; their end of period is heard, posted
+    // and toasted.
+    const auto clockAlerts = [&parts] {
+        return ClockAlerts { [] { Notifier::shared().requestAuthorizationIfNeeded(); },
+            [&parts] { parts.alarmSound.play(); },
+            [](const QString& title, const QString& body) { Notifier::shared().post(title, body); },
+            [](const QString& text, const QString& symbol) { Toast::shared().show(text, symbol); } };
+    };
+    own<TimerTool>([&parts, clockAlerts] { return std::make_unique<TimerTool>(parts.clock, clockAlerts()); });
+    own<StopwatchTool>([] { return std::make_unique<StopwatchTool>(); });
+    own<PomodoroTool>([&parts, clockAlerts] {
+        return std::make_unique<PomodoroTool>(Preferences::shared(), parts.clock, clockAlerts());
+    });
     own<SystemVolume>([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
     own<RingSounds>(
         [&parts] { return std::make_unique<RingSounds>(Preferences::shared(), parts.soundOutput, parts.clock); });
@@ -134,6 +151,7 @@ AppServices::AppServices()
     own<RingController>(
         [&parts] {
             Preferences& preferences = Preferences::shared();
+            parts.badges.attach(TimerTool::shared(), PomodoroTool::shared());
             parts.panel = std::make_unique<RingPanel>(
                 [&parts, &preferences](QWidget* parent) -> QWidget* {
                     return new RingView(RingViewSources { RingController::shared(), ConfigStore::shared(),
@@ -161,7 +179,7 @@ AppServices::AppServices()
                             { ClipboardStore::shared(),
                                 [target = context.target](
                                     const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast, target); },
-                                &parts.pointer, &parts.screenLayout });
+                                &parts.pointer, &parts.screenLayout, nullptr, nullptr, &parts.clock });
                     },
                 .clipboard = &parts.clipboard,
                 .copyText = [](const QString& text) { ClipboardStore::shared().copy(text); },

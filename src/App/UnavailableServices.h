@@ -1,12 +1,11 @@
 #pragma once
 
 #include "Ring/RingServices.h"
-#include "Ring/SliceBadgeProvider.h"
 
 namespace Quickhalo {
 
 // Stand-ins for the system services the ring reads before their own models exist: they report
-// that nothing is there, so the ring shows no track and no badges.
+// that nothing is there, so the ring shows no track.
 
 class UnavailableNowPlaying final : public NowPlayingControl {
 public:
@@ -16,16 +15,6 @@ public:
     void playPause() override { }
     void nextTrack() override { }
     void previousTrack() override { }
-};
-
-class UnavailableBadgeSources final : public BadgeSources {
-public:
-    std::optional<int> countdownRemaining() const override { return std::nullopt; }
-    QString countdownDisplay() const override { return {}; }
-    bool isPomodoroRunning() const override { return false; }
-    QString pomodoroDisplay() const override { return {}; }
-    int openTodoCount() const override { return 0; }
-    VoiceMemoState voiceMemoState() const override { return VoiceMemoState::idle; }
 };
 
 }

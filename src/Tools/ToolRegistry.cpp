@@ -23,7 +23,7 @@ std::vector<ToolEntry> makeEntries()
         { "screenshot", ToolRun::action },
         { "notes", ToolRun::panel },
         { "calculator", ToolRun::panel, ToolPanelFace { QStringLiteral("calculator"), QSizeF(340, 170) } },
-        { "timer", ToolRun::panel, std::nullopt, ToolBadge::countdown },
+        { "timer", ToolRun::panel, ToolPanelFace { QStringLiteral("timer"), QSizeF(380, 440) }, ToolBadge::countdown },
         { "colorPicker", ToolRun::action },
         { "mute", ToolRun::action },
         { "sleepDisplay", ToolRun::action },

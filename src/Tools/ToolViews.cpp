@@ -1,6 +1,10 @@
 #include "Tools/ToolViews.h"
 
 #include "Tools/Calculator/CalculatorView.h"
+#include "Tools/Clock/ClockView.h"
+#include "Tools/Clock/PomodoroTool.h"
+#include "Tools/Clock/StopwatchTool.h"
+#include "Tools/Clock/TimerTool.h"
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolRegistry.h"
@@ -30,6 +34,10 @@ const std::map<BuiltinTool, Factory>& factories()
             [](const Services& services, const ToolViewHandoff& handoff) {
                 return new CalculatorView(services.clipboardHistory, handoff);
             } },
+        { BuiltinTool::timer,
+            [](const Services& services, const ToolViewHandoff&) {
+                return new ClockView({ TimerTool::shared(), StopwatchTool::shared(), PomodoroTool::shared(), *services.clock });
+            } },
         { BuiltinTool::units,
             [](const Services& services, const ToolViewHandoff& handoff) {
                 return new UnitsView(services.clipboardHistory,
@@ -54,7 +62,7 @@ bool open(BuiltinTool tool, const Services& services)
 {
     const ToolEntry& entry = ToolRegistry::entry(tool);
     const auto factory = factories().find(tool);
-    if (!entry.panel || factory == factories().end())
+    if (!entry.panel || factory == factories().end() || (tool == BuiltinTool::timer && !services.clock))
         return false;
     const QString id = entry.panel->id;
     pasteTargets()[id] = services.pasteOrToast;

@@ -9,6 +9,7 @@
 namespace Quickhalo {
 
 class ClipboardStore;
+class Clock;
 class CurrencyService;
 class PointerLocation;
 class Preferences;
@@ -26,6 +27,8 @@ struct Services {
     // Without them, the process-wide ones.
     Preferences* preferences = nullptr;
     CurrencyService* currencies = nullptr;
+    // The clock tool's page redraws; without it, the clock tool does not open.
+    Clock* clock = nullptr;
 };
 
 // False for a tool without a view (yet): the caller reports it.

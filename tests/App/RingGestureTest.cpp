@@ -4,6 +4,7 @@
 #include "Hotkey/MouseTrigger.h"
 #include "Platform/X11/X11GlobalHotkeys.h"
 #include "support/DesktopTestSupport.h"
+#include "support/DunstHistory.h"
 #include "support/LocalHttpServer.h"
 #include "support/MigrationsDone.h"
 #include "support/TemporaryFolder.h"
@@ -372,6 +373,20 @@ TEST_F(RingGesture, ACurrencyConversionAsksTheRateServiceAndIsPasted)
     })) << m_log.constData();
     EXPECT_EQ(field.text(), QStringLiteral("7.8542 GBP"));
     EXPECT_TRUE(m_home.exists(QStringLiteral("data/Quickhalo/rates.json")));
+}
+
+TEST_F(RingGesture, ATimerStartedFromTheClockToolRingsWithItsPanelClosed)
+{
+    QLineEdit field;
+    // Three seconds: the custom field takes fractions of a minute.
+    ASSERT_NO_FATAL_FAILURE(enterInToolOver(field, BuiltinTool::timer, QStringLiteral("0.05")));
+    xdotool({ QStringLiteral("key"), QStringLiteral("Escape") });
+    EXPECT_TRUE(waitUntil([] { return !visibleWindow(QStringLiteral("Clock")).has_value(); }, 3000)) << "Escape closes it";
+    const std::optional<ReceivedNotification> notification = receivedByDunst(QStringLiteral("Quickhalo timer"), 10000);
+    ASSERT_TRUE(notification) << m_log.constData();
+    EXPECT_EQ(notification->body, QStringLiteral("Time's up."));
+    EXPECT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Quickhalo toast")).has_value(); }, 3000))
+        << "the toast";
 }
 
 TEST_F(RingGesture, AnEarlierCopyFromTheClipboardHistoryIsPastedBack)

@@ -75,7 +75,7 @@ TEST(ToolRegistry, HowTheToolsOfTodayRun)
         { BuiltinTool::volume, ToolRun::action, false, ToolBadge::none },
         { BuiltinTool::sleepDisplay, ToolRun::action, false, ToolBadge::none },
         { BuiltinTool::windows, ToolRun::ring, false, ToolBadge::none },
-        { BuiltinTool::timer, ToolRun::panel, false, ToolBadge::countdown },
+        { BuiltinTool::timer, ToolRun::panel, true, ToolBadge::countdown },
         { BuiltinTool::todo, ToolRun::panel, false, ToolBadge::openTodos },
         { BuiltinTool::voiceMemo, ToolRun::panel, false, ToolBadge::recording },
         { BuiltinTool::links, ToolRun::panel, false, ToolBadge::none },

@@ -9,6 +9,10 @@
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/Units/UnitsView.h"
+#include "Tools/Clock/ClockView.h"
+#include "Tools/Clock/PomodoroTool.h"
+#include "Tools/Clock/StopwatchTool.h"
+#include "Tools/Clock/TimerTool.h"
 #include "support/TemporaryFolder.h"
 
 #include <QLineEdit>
@@ -22,7 +26,19 @@ namespace {
 
 class ToolViewsTest : public ::testing::Test {
 protected:
-    void TearDown() override { ToolPanel::destroyAll(); }
+    ToolViewsTest()
+    {
+        TimerTool::setSharedFactory([this] { return std::make_unique<TimerTool>(clock, ClockAlerts {}); });
+        StopwatchTool::setSharedFactory([] { return std::make_unique<StopwatchTool>(); });
+        PomodoroTool::setSharedFactory([this] { return std::make_unique<PomodoroTool>(preferences, clock, ClockAlerts {}); });
+    }
+    void TearDown() override
+    {
+        ToolPanel::destroyAll();
+        TimerTool::releaseShared();
+        StopwatchTool::releaseShared();
+        PomodoroTool::releaseShared();
+    }
 
     FakeClipboard clipboard;
     FakeClock clock;
@@ -33,7 +49,7 @@ protected:
     CurrencyService currencies { web, clock, folder.filePath(QStringLiteral("rates.json")), {} };
     QStringList pasted;
     ToolViews::Services services { history, [this](const QString& toast) { pasted << toast; }, nullptr, nullptr,
-        &preferences, &currencies };
+        &preferences, &currencies, &clock };
 };
 
 }
@@ -50,6 +66,7 @@ TEST_F(ToolViewsTest, ToolsWithAViewOpenInTheirOwnPanels)
         { BuiltinTool::calculator, "calculator", "Calculator", { 340, 170 } },
         { BuiltinTool::clipboard, "clipboard", "Clipboard", { 360, 420 } },
         { BuiltinTool::units, "units", "Units", { 420, 230 } },
+        { BuiltinTool::timer, "timer", "Clock", { 380, 440 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.id);
@@ -63,6 +80,7 @@ TEST_F(ToolViewsTest, ToolsWithAViewOpenInTheirOwnPanels)
     EXPECT_NE(qobject_cast<CalculatorView*>(ToolPanel::panel(QStringLiteral("calculator"))->content()), nullptr);
     EXPECT_NE(qobject_cast<ClipboardView*>(ToolPanel::panel(QStringLiteral("clipboard"))->content()), nullptr);
     EXPECT_NE(qobject_cast<UnitsView*>(ToolPanel::panel(QStringLiteral("units"))->content()), nullptr);
+    EXPECT_NE(qobject_cast<ClockView*>(ToolPanel::panel(QStringLiteral("timer"))->content()), nullptr);
 }
 
 TEST_F(ToolViewsTest, ACalculatedResultClosesItsPanelAndIsHandedOn)
@@ -101,6 +119,6 @@ TEST_F(ToolViewsTest, AResultGoesWhereTheLatestOpeningSaysEvenIfThePanelWasOnlyR
 
 TEST_F(ToolViewsTest, ToolsWithoutAViewAreLeftToTheCaller)
 {
-    for (const BuiltinTool tool : { BuiltinTool::notes, BuiltinTool::todo, BuiltinTool::links, BuiltinTool::timer })
+    for (const BuiltinTool tool : { BuiltinTool::notes, BuiltinTool::todo, BuiltinTool::links, BuiltinTool::reminders })
         EXPECT_FALSE(ToolViews::open(tool, services)) << BuiltinTools::rawValue(tool).toStdString();
 }
