@@ -173,6 +173,10 @@ StopwatchPage::StopwatchPage(StopwatchTool& stopwatch, Clock& clock, QWidget* pa
     m_laps->setFrameShape(QFrame::NoFrame);
     m_laps->setSelectionMode(QAbstractItemView::NoSelection);
     m_laps->setFocusPolicy(Qt::NoFocus);
+    // A plain list on the window's own background, not a white box.
+    QPalette plain = m_laps->palette();
+    plain.setColor(QPalette::Base, plain.color(QPalette::Window));
+    m_laps->setPalette(plain);
     layout->addWidget(m_laps, 1);
 
     connect(&m_stopwatch, &StopwatchTool::isRunningChanged, this, &StopwatchPage::refreshState);
