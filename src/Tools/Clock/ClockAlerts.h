@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
+#include <cmath>
 #include <functional>
 
 namespace Quickhalo {
@@ -24,6 +26,12 @@ struct ClockAlerts {
             toast(toastText, QStringLiteral("timer"));
     }
 };
+
+// Whole seconds from `now` to `end`, rounded up: at least 1 while the end is ahead.
+inline qint64 secondsLeft(const QDateTime& now, const QDateTime& end)
+{
+    return static_cast<qint64>(std::ceil(static_cast<double>(now.msecsTo(end)) / 1000.0));
+}
 
 // Whole minutes and seconds, "%02d:%02d", the minutes not reduced to hours: 6000 s is "100:00".
 inline QString minutesAndSeconds(qint64 seconds)

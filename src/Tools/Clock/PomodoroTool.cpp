@@ -5,7 +5,6 @@
 
 #include <QPointer>
 
-#include <cmath>
 
 namespace Quickhalo {
 
@@ -107,7 +106,7 @@ void PomodoroTool::tick()
 {
     if (!m_endDate)
         return;
-    const auto secs = static_cast<qint64>(std::ceil(static_cast<double>(m_wallClock().msecsTo(*m_endDate)) / 1000.0));
+    const qint64 secs = secondsLeft(m_wallClock(), *m_endDate);
     if (secs >= 1)
         setRemaining(secs);
     else

@@ -49,7 +49,7 @@ void TimerTool::tick()
 {
     if (!m_endDate)
         return;
-    const auto secs = static_cast<qint64>(std::ceil(static_cast<double>(m_wallClock().msecsTo(*m_endDate)) / 1000.0));
+    const qint64 secs = secondsLeft(m_wallClock(), *m_endDate);
     if (secs < 1) {
         cancel();
         m_alerts.announce(QStringLiteral("Quickhalo timer"), QStringLiteral("Time's up."), QStringLiteral("Timer finished"));
