@@ -2,6 +2,8 @@
 
 #include "App/TrayIconArt.h"
 #include "Hotkey/HotkeyManager.h"
+#include "Tools/Clock/PomodoroTool.h"
+#include "Tools/Clock/TimerTool.h"
 
 #include <QApplication>
 #include <QKeySequence>
@@ -21,6 +23,13 @@ TrayShell::TrayShell(HotkeyManager& hotkey, Actions actions, QObject* parent)
     m_openRing = m_menu->addAction(QString(), this, [this] { m_actions.openRing(); });
     showPreset();
     connect(&m_hotkey, &HotkeyManager::presetChanged, this, &TrayShell::showPreset);
+    // Plain text lines: shown only while there is something to count.
+    m_timerLine = m_menu->addAction(QString());
+    m_pomodoroLine = m_menu->addAction(QString());
+    for (QAction* line : { m_timerLine, m_pomodoroLine }) {
+        line->setEnabled(false);
+        line->setVisible(false);
+    }
 
     m_menu->addSeparator();
     QAction* settings = m_menu->addAction(QStringLiteral("Settings…"), this, [this] { m_actions.openSettings(); });
@@ -44,6 +53,22 @@ void TrayShell::show()
 bool TrayShell::hasTrayHost() const
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayShell::followClock(TimerTool& timer, PomodoroTool& pomodoro)
+{
+    const auto showTimer = [this, &timer] {
+        m_timerLine->setText(QStringLiteral("Timer: ") + timer.display());
+        m_timerLine->setVisible(timer.isRunning());
+    };
+    const auto showPomodoro = [this, &pomodoro] {
+        m_pomodoroLine->setText(pomodoro.menuLabel());
+        m_pomodoroLine->setVisible(pomodoro.isRunning());
+    };
+    connect(&timer, &TimerTool::remainingChanged, this, showTimer);
+    connect(&pomodoro, &PomodoroTool::changed, this, showPomodoro);
+    showTimer();
+    showPomodoro();
 }
 
 void TrayShell::showPreset()

@@ -12,6 +12,8 @@ class QSystemTrayIcon;
 namespace Quickhalo {
 
 class HotkeyManager;
+class PomodoroTool;
+class TimerTool;
 
 // The tray presence: the "Quickhalo" icon and its menu. It works without a tray host (the
 // process then runs without an icon) and never owns a main window.
@@ -31,6 +33,9 @@ public:
     void show();
     bool hasTrayHost() const;
     QMenu& menu() const { return *m_menu; }
+    // Lines under the first item while the countdown or the pomodoro runs: "Timer: 04:59",
+    // "Focus 24:13".
+    void followClock(TimerTool& timer, PomodoroTool& pomodoro);
 
 private:
     void showPreset();
@@ -39,6 +44,8 @@ private:
     Actions m_actions;
     std::unique_ptr<QMenu> m_menu;
     QAction* m_openRing = nullptr;
+    QAction* m_timerLine = nullptr;
+    QAction* m_pomodoroLine = nullptr;
     QSystemTrayIcon* m_icon = nullptr;
 };
 

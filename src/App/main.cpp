@@ -22,6 +22,8 @@
 #include "Settings/SettingsWindow.h"
 #include "Tools/Calculator/Calculator.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/Clock/PomodoroTool.h"
+#include "Tools/Clock/TimerTool.h"
 
 #include <csignal>
 #include <cstring>
@@ -293,6 +295,7 @@ int runTrayApplication(int argc, char** argv)
     instance.onOpenSettings = openSettings;
     TrayShell tray(HotkeyManager::shared(),
         { [&delegate] { delegate.openRingPinned(); }, openSettings, [] { QCoreApplication::quit(); } });
+    tray.followClock(TimerTool::shared(), PomodoroTool::shared());
     tray.show();
 
     delegate.applicationDidFinishLaunching(arguments);

@@ -9,7 +9,10 @@
 
 #include "Base/Preferences.h"
 #include "Hotkey/HotkeyManager.h"
+#include "Platform/Fake/FakeClock.h"
 #include "Platform/Fake/FakeGlobalHotkeys.h"
+#include "Tools/Clock/PomodoroTool.h"
+#include "Tools/Clock/TimerTool.h"
 
 using namespace Quickhalo;
 
@@ -20,8 +23,10 @@ protected:
     QStringList items() const
     {
         QStringList texts;
-        for (const QAction* action : tray.menu().actions())
-            texts << (action->isSeparator() ? QStringLiteral("---") : action->text());
+        for (const QAction* action : tray.menu().actions()) {
+            if (action->isVisible())
+                texts << (action->isSeparator() ? QStringLiteral("---") : action->text());
+        }
         return texts;
     }
     QAction* item(const QString& text) const
@@ -77,4 +82,24 @@ TEST_F(TrayShellTest, ItemsDoWhatTheySayWithTheirShortcuts)
         action->trigger();
         EXPECT_EQ(calls, QStringList { c.call }) << c.item.toStdString();
     }
+}
+
+TEST_F(TrayShellTest, TheRunningTimerAndPomodoroEachShowALine)
+{
+    FakeClock clock;
+    TimerTool timer(clock, {});
+    PomodoroTool pomodoro(preferences, clock, {});
+    tray.followClock(timer, pomodoro);
+    EXPECT_EQ(items().size(), 4) << "nothing runs: no lines";
+
+    timer.start(5);
+    pomodoro.start();
+    EXPECT_EQ(items().mid(0, 3),
+        QStringList({ QStringLiteral("Open Quickhalo (Ctrl+Alt+Space)"), QStringLiteral("Timer: 05:00"),
+            QStringLiteral("Focus 25:00") }));
+    EXPECT_FALSE(item(QStringLiteral("Timer: 05:00"))->isEnabled()) << "a line of text, not a command";
+
+    timer.cancel();
+    pomodoro.stopTimer();
+    EXPECT_EQ(items().size(), 4);
 }
