@@ -31,10 +31,10 @@ struct ClockTestBench {
     {
         return [this] { return now; };
     }
-    void pass(double seconds)
+    void pass(double seconds, double stride = 0.25)
     {
-        for (double left = seconds; left > 1e-9; left -= 0.25) {
-            const double step = std::min(0.25, left);
+        for (double left = seconds; left > 1e-9; left -= stride) {
+            const double step = std::min(stride, left);
             now = now.addMSecs(std::llround(step * 1000));
             clock.advance(step);
         }

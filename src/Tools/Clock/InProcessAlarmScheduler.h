@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Platform/AlarmScheduler.h"
+
+#include <QDateTime>
+#include <QMap>
+
+#include <functional>
+#include <memory>
+
+namespace Quickhalo {
+
+class Clock;
+class RepeatingTimer;
+
+// Rings alarms from inside Quickhalo, for desktops without a user service manager: it wakes at
+// each minute boundary (no more often) and rings what fell due since it last looked, so an alarm
+// missed while the laptop slept rings once on waking. Nothing rings while Quickhalo is not running.
+class InProcessAlarmScheduler final : public AlarmScheduler {
+public:
+    using Ring = std::function<void(const ScheduledAlarm&)>;
+
+    InProcessAlarmScheduler(Clock& clock, Ring ring, std::function<QDateTime()> localClock = &QDateTime::currentDateTime);
+    ~InProcessAlarmScheduler() override;
+
+    void schedule(const ScheduledAlarm& alarm) override;
+    void withdraw(const QString& id) override;
+
+    // Rings what fell due, then waits for the next minute; also right after a wake-up.
+    void check();
+
+    // The first moment after `after` at which a local clock shows the alarm's hour and minute.
+    static QDateTime nextOccurrence(const ScheduledAlarm& alarm, const QDateTime& after);
+    QList<ScheduledAlarm> alarms() const;
+
+private:
+    void waitForNextMinute();
+
+    Clock& m_clock;
+    Ring m_ring;
+    std::function<QDateTime()> m_localClock;
+    struct Entry {
+        ScheduledAlarm alarm;
+        // Only times after this ring: an alarm set for the current minute rings tomorrow.
+        QDateTime since;
+    };
+    QMap<QString, Entry> m_alarms;
+    std::unique_ptr<RepeatingTimer> m_timer;
+};
+
+}
