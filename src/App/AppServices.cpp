@@ -44,6 +44,8 @@
 #include "System/SystemVolume.h"
 #include "System/WindowSnapper.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/Clock/AlarmStore.h"
+#include "Tools/Clock/InProcessAlarmScheduler.h"
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/StopwatchTool.h"
 #include "Tools/Clock/TimerTool.h"
@@ -78,6 +80,12 @@ struct AppServices::Parts {
     DBusNotificationCenter notificationCenter;
     PulseSoundOutput alarmOutput;
     GlassSound alarmSound { alarmOutput, clock };
+    // Rings alarms while Quickhalo runs: banner, sound and toast, and a one-time alarm goes off.
+    InProcessAlarmScheduler alarmScheduler { clock, [](const ScheduledAlarm& alarm) {
+        Notifier::shared().deliver({ alarm.title, alarm.body, QStringLiteral("alarm-clock-elapsed"),
+            { { Notifier::alarmKey(), true } } });
+        AlarmStore::shared().fired(QUuid::fromString(alarm.id));
+    } };
     PulseAudioOutputDevice audioOutput;
     X11Clipboard clipboard;
     QtWebRequests web;
@@ -139,6 +147,11 @@ AppServices::AppServices()
     own<StopwatchTool>([] { return std::make_unique<StopwatchTool>(); });
     own<PomodoroTool>([&parts, clockAlerts] {
         return std::make_unique<PomodoroTool>(Preferences::shared(), parts.clock, clockAlerts());
+    });
+    own<AlarmStore>([&parts] {
+        return std::make_unique<AlarmStore>(parts.alarmScheduler,
+            Paths::supportDirectory() + QStringLiteral("/") + AlarmStore::fileName,
+            [] { Notifier::shared().requestAuthorizationIfNeeded(); });
     });
     own<SystemVolume>([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
     own<RingSounds>(

@@ -22,6 +22,7 @@
 #include "Settings/SettingsWindow.h"
 #include "Tools/Calculator/Calculator.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/Clock/AlarmStore.h"
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/TimerTool.h"
 
@@ -296,6 +297,7 @@ int runTrayApplication(int argc, char** argv)
     TrayShell tray(HotkeyManager::shared(),
         { [&delegate] { delegate.openRingPinned(); }, openSettings, [] { QCoreApplication::quit(); } });
     tray.followClock(TimerTool::shared(), PomodoroTool::shared());
+    AlarmStore::shared().rescheduleAll();
     tray.show();
 
     delegate.applicationDidFinishLaunching(arguments);

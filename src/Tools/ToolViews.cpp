@@ -1,6 +1,7 @@
 #include "Tools/ToolViews.h"
 
 #include "Tools/Calculator/CalculatorView.h"
+#include "Tools/Clock/AlarmStore.h"
 #include "Tools/Clock/ClockView.h"
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/StopwatchTool.h"
@@ -36,7 +37,8 @@ const std::map<BuiltinTool, Factory>& factories()
             } },
         { BuiltinTool::timer,
             [](const Services& services, const ToolViewHandoff&) {
-                return new ClockView({ TimerTool::shared(), StopwatchTool::shared(), PomodoroTool::shared(), *services.clock });
+                return new ClockView({ TimerTool::shared(), StopwatchTool::shared(), PomodoroTool::shared(),
+                    *services.clock, AlarmStore::shared(), true });
             } },
         { BuiltinTool::units,
             [](const Services& services, const ToolViewHandoff& handoff) {

@@ -9,7 +9,9 @@
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/Units/UnitsView.h"
+#include "Tools/Clock/AlarmStore.h"
 #include "Tools/Clock/ClockView.h"
+#include "Platform/Fake/FakeAlarmScheduler.h"
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/StopwatchTool.h"
 #include "Tools/Clock/TimerTool.h"
@@ -31,6 +33,8 @@ protected:
         TimerTool::setSharedFactory([this] { return std::make_unique<TimerTool>(clock, ClockAlerts {}); });
         StopwatchTool::setSharedFactory([] { return std::make_unique<StopwatchTool>(); });
         PomodoroTool::setSharedFactory([this] { return std::make_unique<PomodoroTool>(preferences, clock, ClockAlerts {}); });
+        AlarmStore::setSharedFactory(
+            [this] { return std::make_unique<AlarmStore>(alarmScheduler, folder.filePath(QStringLiteral("alarms.json"))); });
     }
     void TearDown() override
     {
@@ -38,6 +42,7 @@ protected:
         TimerTool::releaseShared();
         StopwatchTool::releaseShared();
         PomodoroTool::releaseShared();
+        AlarmStore::releaseShared();
     }
 
     FakeClipboard clipboard;
@@ -46,6 +51,7 @@ protected:
     Testing::TemporaryFolder folder;
     Preferences preferences { folder.filePath(QStringLiteral("Quickhalo.conf")) };
     FakeWebRequests web;
+    FakeAlarmScheduler alarmScheduler;
     CurrencyService currencies { web, clock, folder.filePath(QStringLiteral("rates.json")), {} };
     QStringList pasted;
     ToolViews::Services services { history, [this](const QString& toast) { pasted << toast; }, nullptr, nullptr,

@@ -1,11 +1,15 @@
 #include "Tools/Clock/ClockPages.h"
 
 #include "Platform/Clock.h"
+#include "Tools/Clock/AlarmStore.h"
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/StopwatchTool.h"
 #include "Tools/Clock/TimerTool.h"
 
+#include <QCheckBox>
 #include <QFontDatabase>
+#include <QScrollArea>
+#include <QTimeEdit>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -343,6 +347,111 @@ void PomodoroPage::refresh()
         m_dots->filled = filled;
         m_dots->update();
     }
+}
+
+AlarmsPage::AlarmsPage(AlarmStore& alarms, bool onlyWhileRunning, QWidget* parent)
+    : QWidget(parent)
+    , m_alarms(alarms)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+
+    auto* addRow = new QHBoxLayout;
+    m_time = new QTimeEdit(QTime::currentTime());
+    m_time->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_label = new QLineEdit;
+    m_label->setPlaceholderText(QStringLiteral("Label"));
+    m_daily = new QCheckBox(QStringLiteral("Daily"));
+    auto* addButton = new QPushButton(QStringLiteral("Add"));
+    connect(addButton, &QPushButton::clicked, this, &AlarmsPage::add);
+    connect(m_label, &QLineEdit::returnPressed, this, &AlarmsPage::add);
+    addRow->addWidget(m_time);
+    addRow->addWidget(m_label, 1);
+    addRow->addWidget(m_daily);
+    addRow->addWidget(addButton);
+    layout->addLayout(addRow);
+    if (onlyWhileRunning)
+        layout->addWidget(caption(QStringLiteral("Alarms ring only while Quickhalo runs.")));
+
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* listWidget = new QWidget;
+    m_list = new QVBoxLayout(listWidget);
+    m_list->setContentsMargins(0, 0, 0, 0);
+    m_list->setSpacing(6);
+    scroll->setWidget(listWidget);
+    layout->addWidget(scroll, 1);
+
+    connect(&m_alarms, &AlarmStore::alarmsChanged, this, &AlarmsPage::rebuild);
+    setFocusProxy(m_label);
+    rebuild();
+}
+
+void AlarmsPage::add()
+{
+    const QTime time = m_time->time();
+    m_alarms.add({ QUuid::createUuid(), time.hour(), time.minute(), m_label->text(), true, m_daily->isChecked() });
+    m_label->clear();
+}
+
+QList<QWidget*> AlarmsPage::rows() const
+{
+    QList<QWidget*> list;
+    for (int i = 0; i < m_list->count(); ++i) {
+        if (QWidget* row = m_list->itemAt(i)->widget())
+            list.append(row);
+    }
+    return list;
+}
+
+void AlarmsPage::rebuild()
+{
+    while (QLayoutItem* item = m_list->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    QFont timeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    timeFont.setPointSizeF(18);
+    timeFont.setWeight(QFont::DemiBold);
+    for (const Alarm& alarm : m_alarms.alarms()) {
+        auto* row = new QWidget;
+        auto* rowLayout = new QHBoxLayout(row);
+        rowLayout->setContentsMargins(0, 0, 0, 0);
+        auto* enabled = new QCheckBox;
+        enabled->setChecked(alarm.enabled);
+        enabled->setAccessibleName(QStringLiteral("Enabled"));
+        // Queued: the change rebuilds the rows, this switch among them.
+        connect(enabled, &QCheckBox::toggled, this, [this, alarm](bool on) {
+            QMetaObject::invokeMethod(this, [this, alarm, on] {
+                Alarm changed = alarm;
+                changed.enabled = on;
+                m_alarms.update(changed);
+            }, Qt::QueuedConnection);
+        });
+        auto* texts = new QVBoxLayout;
+        texts->setSpacing(0);
+        auto* time = new QLabel(alarm.time());
+        time->setFont(timeFont);
+        texts->addWidget(time);
+        auto* subtitle = caption(alarm.subtitle());
+        subtitle->setAlignment(Qt::AlignLeft);
+        texts->addWidget(subtitle);
+        auto* remove = new QToolButton;
+        remove->setIcon(QIcon::fromTheme(QStringLiteral("edit-delete")));
+        remove->setText(QStringLiteral("Delete"));
+        remove->setToolTip(QStringLiteral("Delete"));
+        remove->setAutoRaise(true);
+        connect(remove, &QToolButton::clicked, this, [this, id = alarm.id] {
+            QMetaObject::invokeMethod(this, [this, id] { m_alarms.remove(id); }, Qt::QueuedConnection);
+        });
+        rowLayout->addWidget(enabled);
+        rowLayout->addLayout(texts, 1);
+        rowLayout->addWidget(remove);
+        m_list->addWidget(row);
+    }
+    m_list->addStretch(1);
 }
 
 }

@@ -9,10 +9,14 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
+class QCheckBox;
+class QTimeEdit;
+class QVBoxLayout;
 class QStackedWidget;
 
 namespace Quickhalo {
 
+class AlarmStore;
 class Clock;
 class PomodoroTool;
 class RepeatingTimer;
@@ -111,6 +115,30 @@ private:
     QSpinBox* m_focus = nullptr;
     QSpinBox* m_break = nullptr;
     QSpinBox* m_longBreak = nullptr;
+};
+
+class AlarmsPage final : public QWidget {
+    Q_OBJECT
+
+public:
+    // `onlyWhileRunning`: the alarms ring only while Quickhalo runs, and the page says so.
+    AlarmsPage(AlarmStore& alarms, bool onlyWhileRunning, QWidget* parent = nullptr);
+
+    QTimeEdit* timeField() const { return m_time; }
+    QLineEdit* labelField() const { return m_label; }
+    QCheckBox* dailyBox() const { return m_daily; }
+    void add();
+    // One row per alarm: its switch, its time, its subtitle and its delete button.
+    QList<QWidget*> rows() const;
+
+private:
+    void rebuild();
+
+    AlarmStore& m_alarms;
+    QTimeEdit* m_time = nullptr;
+    QLineEdit* m_label = nullptr;
+    QCheckBox* m_daily = nullptr;
+    QVBoxLayout* m_list = nullptr;
 };
 
 }

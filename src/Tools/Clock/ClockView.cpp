@@ -8,7 +8,8 @@
 namespace Quickhalo {
 
 namespace {
-constexpr ClockView::Mode modes[] = { ClockView::Mode::timer, ClockView::Mode::stopwatch, ClockView::Mode::pomodoro };
+constexpr ClockView::Mode modes[] = { ClockView::Mode::timer, ClockView::Mode::stopwatch, ClockView::Mode::pomodoro,
+    ClockView::Mode::alarms };
 }
 
 QString ClockView::title(Mode mode)
@@ -20,6 +21,8 @@ QString ClockView::title(Mode mode)
         return QStringLiteral("Stopwatch");
     case Mode::pomodoro:
         return QStringLiteral("Pomodoro");
+    case Mode::alarms:
+        return QStringLiteral("Alarms");
     }
     return {};
 }
@@ -42,7 +45,7 @@ ClockView::ClockView(Models models, QWidget* parent)
         if (index >= 0 && index < static_cast<int>(std::size(modes)))
             setMode(modes[index]);
     });
-    m_mode = Mode::pomodoro; // anything but the first, so that the first page is built
+    m_mode = Mode::alarms; // anything but the first, so that the first page is built
     setMode(Mode::timer);
 }
 
@@ -63,6 +66,9 @@ void ClockView::setMode(Mode mode)
         break;
     case Mode::pomodoro:
         m_page = new PomodoroPage(m_models.pomodoro);
+        break;
+    case Mode::alarms:
+        m_page = new AlarmsPage(m_models.alarms, m_models.alarmsRingOnlyWhileRunning);
         break;
     }
     m_layout->insertWidget(1, m_page);

@@ -7,6 +7,7 @@ class QVBoxLayout;
 
 namespace Quickhalo {
 
+class AlarmStore;
 class Clock;
 class PomodoroTool;
 class StopwatchTool;
@@ -18,13 +19,16 @@ class ClockView final : public QWidget {
     Q_OBJECT
 
 public:
-    enum class Mode { timer, stopwatch, pomodoro };
+    enum class Mode { timer, stopwatch, pomodoro, alarms };
 
     struct Models {
         TimerTool& timer;
         StopwatchTool& stopwatch;
         PomodoroTool& pomodoro;
         Clock& clock;
+        AlarmStore& alarms;
+        // Said on the alarms page when nothing rings them while Quickhalo is not running.
+        bool alarmsRingOnlyWhileRunning = true;
     };
 
     explicit ClockView(Models models, QWidget* parent = nullptr);

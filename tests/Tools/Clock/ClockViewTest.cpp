@@ -2,13 +2,18 @@
 
 #include "Base/Preferences.h"
 #include "ClockTestSupport.h"
+#include "Platform/Fake/FakeAlarmScheduler.h"
+#include "Tools/Clock/AlarmStore.h"
 #include "Tools/Clock/ClockPages.h"
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/StopwatchTool.h"
 #include "Tools/Clock/TimerTool.h"
 #include "support/TemporaryFolder.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QTimeEdit>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -26,7 +31,7 @@ class ClockViewTest : public ::testing::Test {
 protected:
     std::unique_ptr<ClockView> open()
     {
-        auto view = std::make_unique<ClockView>(ClockView::Models { timer, stopwatch, pomodoro, bench.clock });
+        auto view = std::make_unique<ClockView>(ClockView::Models { timer, stopwatch, pomodoro, bench.clock, alarms });
         view->resize(380, 440);
         view->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
@@ -40,6 +45,8 @@ protected:
     TimerTool timer { bench.clock, bench.recordingAlerts(), bench.wallClock() };
     StopwatchTool stopwatch { bench.wallClock() };
     PomodoroTool pomodoro { preferences, bench.clock, bench.recordingAlerts(), bench.wallClock() };
+    FakeAlarmScheduler scheduler;
+    AlarmStore alarms { scheduler, folder.filePath(QStringLiteral("alarms.json")) };
 };
 
 }
@@ -143,4 +150,39 @@ TEST_F(ClockViewTest, ThePomodoroPageFollowsItsModel)
     again->switcher()->setCurrentIndex(2);
     ASSERT_TRUE(page<PomodoroPage>(*again));
     EXPECT_EQ(page<PomodoroPage>(*again)->startPauseButton()->text(), QStringLiteral("Pause"));
+}
+
+TEST_F(ClockViewTest, TheAlarmsPageAddsSwitchesAndDeletes)
+{
+    const auto view = open();
+    view->switcher()->setCurrentIndex(3);
+    AlarmsPage* alarmsPage = page<AlarmsPage>(*view);
+    ASSERT_TRUE(alarmsPage);
+    alarmsPage->timeField()->setTime(QTime(7, 5));
+    alarmsPage->labelField()->setText(QStringLiteral("Run"));
+    alarmsPage->dailyBox()->setChecked(true);
+    alarmsPage->add();
+    alarmsPage->timeField()->setTime(QTime(6, 30));
+    alarmsPage->dailyBox()->setChecked(false);
+    alarmsPage->add();
+    EXPECT_TRUE(alarmsPage->labelField()->text().isEmpty()) << "the label is cleared; time and Daily stay";
+    EXPECT_EQ(alarmsPage->timeField()->time(), QTime(6, 30));
+
+    ASSERT_EQ(alarms.alarms().size(), 2);
+    EXPECT_EQ(alarms.alarms()[0].time() + u' ' + alarms.alarms()[0].subtitle(), QStringLiteral("06:30 Once"));
+    EXPECT_EQ(alarms.alarms()[1].time() + u' ' + alarms.alarms()[1].subtitle(), QStringLiteral("07:05 Run · Every day"));
+    const QList<QWidget*> rows = alarmsPage->rows();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(scheduler.registered.size(), 2);
+
+    // The first row's switch turns the 06:30 alarm off; its button deletes the 07:05 one.
+    rows[0]->findChild<QCheckBox*>()->click();
+    QTest::qWait(0);
+    EXPECT_FALSE(alarms.alarms()[0].enabled);
+    EXPECT_EQ(scheduler.registered.size(), 1);
+    alarmsPage->rows()[1]->findChild<QToolButton*>()->click();
+    QTest::qWait(0);
+    ASSERT_EQ(alarms.alarms().size(), 1);
+    EXPECT_EQ(alarms.alarms()[0].time(), QStringLiteral("06:30"));
+    EXPECT_TRUE(scheduler.registered.isEmpty());
 }
