@@ -57,18 +57,24 @@ bool TrayShell::hasTrayHost() const
 
 void TrayShell::followClock(TimerTool& timer, PomodoroTool& pomodoro)
 {
-    const auto showTimer = [this, &timer] {
-        m_timerLine->setText(QStringLiteral("Timer: ") + timer.display());
-        m_timerLine->setVisible(timer.isRunning());
+    // The menu is published to the tray host over D-Bus: a change of text while it is closed
+    // would be a message every second for nobody, so the text follows only while it is open.
+    const auto show = [this, &timer, &pomodoro](bool always) {
+        const bool appearing
+            = m_timerLine->isVisible() != timer.isRunning() || m_pomodoroLine->isVisible() != pomodoro.isRunning();
+        if (always || appearing || m_menu->isVisible()) {
+            m_timerLine->setText(QStringLiteral("Timer: ") + timer.display());
+            m_pomodoroLine->setText(pomodoro.menuLabel());
+        }
+        if (m_timerLine->isVisible() != timer.isRunning())
+            m_timerLine->setVisible(timer.isRunning());
+        if (m_pomodoroLine->isVisible() != pomodoro.isRunning())
+            m_pomodoroLine->setVisible(pomodoro.isRunning());
     };
-    const auto showPomodoro = [this, &pomodoro] {
-        m_pomodoroLine->setText(pomodoro.menuLabel());
-        m_pomodoroLine->setVisible(pomodoro.isRunning());
-    };
-    connect(&timer, &TimerTool::remainingChanged, this, showTimer);
-    connect(&pomodoro, &PomodoroTool::changed, this, showPomodoro);
-    showTimer();
-    showPomodoro();
+    connect(&timer, &TimerTool::remainingChanged, this, [show] { show(false); });
+    connect(&pomodoro, &PomodoroTool::changed, this, [show] { show(false); });
+    connect(m_menu.get(), &QMenu::aboutToShow, this, [show] { show(true); });
+    show(true);
 }
 
 void TrayShell::showPreset()

@@ -22,8 +22,9 @@ JsonFileWriter::~JsonFileWriter()
 
 void JsonFileWriter::save(const QJsonValue& value)
 {
-    m_worker.start([this, value] {
-        if (m_keepBeforeReplacing && !keepUnreadableFile())
+    // The time for a kept copy's name is read here: the injected clock belongs to this thread.
+    m_worker.start([this, value, now = m_wallClock()] {
+        if (m_keepBeforeReplacing && !keepUnreadableFile(now))
             return;
         JsonFile::save(value, m_path);
     });
@@ -34,13 +35,13 @@ void JsonFileWriter::waitForWrites()
     m_worker.waitForDone();
 }
 
-bool JsonFileWriter::keepUnreadableFile()
+bool JsonFileWriter::keepUnreadableFile(const QDateTime& now)
 {
     const QString name = QFileInfo(m_path).fileName();
     // Gone, or no file at all (the write refuses those): nothing of the user's to keep.
     if (QFileInfo(UserFile::resolvedTarget(m_path)).isFile()) {
         QString reason;
-        const std::optional<QString> kept = UserFile::keepAside(m_path, m_wallClock(), &reason);
+        const std::optional<QString> kept = UserFile::keepAside(m_path, now, &reason);
         if (!kept) {
             Log::write(QStringLiteral("failed to save %1: could not keep a copy of the file it would replace: %2")
                            .arg(name, reason));

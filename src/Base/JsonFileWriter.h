@@ -20,7 +20,7 @@ public:
 
     const QString& path() const { return m_path; }
 
-    // Call before the first save, when what is at `path` was not read whole.
+    // Call before the first save (the worker reads it), when what is at `path` was not read whole.
     void keepBeforeReplacing() { m_keepBeforeReplacing = true; }
     // `value` is encoded and written on the worker.
     void save(const QJsonValue& value);
@@ -28,7 +28,7 @@ public:
     void waitForWrites();
 
 private:
-    bool keepUnreadableFile();
+    bool keepUnreadableFile(const QDateTime& now);
 
     QString m_path;
     std::function<QDateTime()> m_wallClock;

@@ -2,6 +2,8 @@
 
 #include "Platform/Clock.h"
 
+#include <QTimeZone>
+
 #include <utility>
 
 namespace Quickhalo {
@@ -17,11 +19,15 @@ InProcessAlarmScheduler::~InProcessAlarmScheduler() = default;
 
 QDateTime InProcessAlarmScheduler::nextOccurrence(const ScheduledAlarm& alarm, const QDateTime& after)
 {
-    const QTime time(alarm.hour, alarm.minute);
-    QDateTime candidate(after.date(), time, after.timeSpec());
-    // A time that a clock change skips that day (spring forward) is not valid; the next day's is.
-    for (int day = 0; day < 3 && (!candidate.isValid() || candidate <= after); ++day)
-        candidate = QDateTime(after.date().addDays(day + 1), time, after.timeSpec());
+    const auto on = [&alarm, &after](const QDate& date) {
+        const QDateTime exact(date, QTime(alarm.hour, alarm.minute), after.timeZone());
+        // A time the clocks skip that day (spring forward) rings as far after midnight as it says.
+        return exact.isValid() ? exact
+                               : QDateTime(date, QTime(0, 0), after.timeZone()).addSecs(alarm.hour * 3600 + alarm.minute * 60);
+    };
+    QDateTime candidate = on(after.date());
+    if (candidate <= after)
+        candidate = on(after.date().addDays(1));
     return candidate;
 }
 

@@ -26,7 +26,8 @@ public:
     void schedule(const ScheduledAlarm& alarm) override;
     void withdraw(const QString& id) override;
 
-    // Rings what fell due, then waits for the next minute; also right after a wake-up.
+    // Rings what fell due, then waits for the next minute boundary. After a suspend the first
+    // check comes when the minute's timer runs out, up to a minute after waking.
     void check();
 
     // The first moment after `after` at which a local clock shows the alarm's hour and minute.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTimeZone>
+
 using namespace Quickhalo;
 
 namespace {
@@ -47,6 +49,19 @@ TEST(InProcessAlarmScheduler, FindsTheNextMomentTheClockShowsTheTime)
     for (const Case& c : cases)
         EXPECT_EQ(InProcessAlarmScheduler::nextOccurrence(at(c.hour, c.minute, false), c.after), c.expected)
             << c.after.toString().toStdString();
+
+    // Where the clocks change: the night Berlin springs forward has no 02:30, so it rings when
+    // 02:30 would have been (03:30 summer time); the night it falls back rings once.
+    const QTimeZone berlin("Europe/Berlin");
+    ASSERT_TRUE(berlin.isValid());
+    const QDateTime beforeSpring(QDate(2026, 3, 29), QTime(1, 0), berlin);
+    EXPECT_EQ(InProcessAlarmScheduler::nextOccurrence(at(2, 30, true), beforeSpring).toUTC(),
+        QDateTime(QDate(2026, 3, 29), QTime(1, 30), Qt::UTC));
+    const QDateTime beforeFall(QDate(2026, 10, 25), QTime(1, 0), berlin);
+    const QDateTime fall = InProcessAlarmScheduler::nextOccurrence(at(2, 30, true), beforeFall);
+    EXPECT_EQ(fall.date(), QDate(2026, 10, 25));
+    EXPECT_EQ(InProcessAlarmScheduler::nextOccurrence(at(2, 30, true), fall.addSecs(3600)).date(), QDate(2026, 10, 26))
+        << "the repeated hour does not ring it twice";
 }
 
 TEST_F(InProcessAlarmSchedulerTest, AOneTimeAlarmRingsOnceAndADailyOneEveryDay)
