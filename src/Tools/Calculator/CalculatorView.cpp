@@ -1,26 +1,16 @@
 #include "Tools/Calculator/CalculatorView.h"
 
-#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
 #include "Tools/Calculator/Calculator.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/ToolText.h"
 
 namespace Quickhalo {
 
-namespace {
-
-QFont monospaced(qreal pointSize, QFont::Weight weight = QFont::Normal)
-{
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(pointSize);
-    font.setWeight(weight);
-    return font;
-}
-
-}
+using ToolText::monospaced;
 
 CalculatorView::CalculatorView(ClipboardStore& clipboardHistory, ToolViewHandoff handoff, QWidget* parent)
     : QWidget(parent)
@@ -43,12 +33,7 @@ CalculatorView::CalculatorView(ClipboardStore& clipboardHistory, ToolViewHandoff
     m_result->setTextFormat(Qt::PlainText);
     layout->addWidget(m_result);
 
-    auto* help = new QLabel(QStringLiteral("Return copies the result. Supports + - * / % ^ and ( )."));
-    QFont caption = help->font();
-    caption.setPointSizeF(caption.pointSizeF() * 0.85);
-    help->setFont(caption);
-    help->setForegroundRole(QPalette::PlaceholderText);
-    layout->addWidget(help);
+    layout->addWidget(ToolText::caption(QStringLiteral("Return copies the result. Supports + - * / % ^ and ( ).")));
     layout->addStretch(1);
 
     connect(m_input, &QLineEdit::textChanged, this, &CalculatorView::showResultOf);

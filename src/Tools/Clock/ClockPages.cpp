@@ -5,6 +5,7 @@
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/StopwatchTool.h"
 #include "Tools/Clock/TimerTool.h"
+#include "Tools/ToolText.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -28,10 +29,7 @@ namespace {
 QLabel* bigTime()
 {
     auto* label = new QLabel;
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setPointSizeF(44);
-    font.setWeight(QFont::DemiBold);
-    label->setFont(font);
+    label->setFont(ToolText::monospaced(44, QFont::DemiBold));
     label->setAlignment(Qt::AlignCenter);
     label->setTextFormat(Qt::PlainText);
     return label;
@@ -39,11 +37,7 @@ QLabel* bigTime()
 
 QLabel* caption(const QString& text)
 {
-    auto* label = new QLabel(text);
-    QFont font = label->font();
-    font.setPointSizeF(font.pointSizeF() * 0.85);
-    label->setFont(font);
-    label->setForegroundRole(QPalette::PlaceholderText);
+    QLabel* label = ToolText::caption(text);
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     return label;
@@ -412,9 +406,7 @@ void AlarmsPage::rebuild()
         delete item->widget();
         delete item;
     }
-    QFont timeFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    timeFont.setPointSizeF(18);
-    timeFont.setWeight(QFont::DemiBold);
+    const QFont timeFont = ToolText::monospaced(18, QFont::DemiBold);
     for (const Alarm& alarm : m_alarms.alarms()) {
         auto* row = new QWidget;
         auto* rowLayout = new QHBoxLayout(row);

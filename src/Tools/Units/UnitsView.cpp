@@ -1,6 +1,5 @@
 #include "Tools/Units/UnitsView.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,27 +10,12 @@
 
 #include "Base/Preferences.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/ToolText.h"
 #include "Tools/Units/Units.h"
 
 namespace Quickhalo {
 
 namespace {
-
-QFont caption(const QFont& base)
-{
-    QFont font = base;
-    font.setPointSizeF(font.pointSizeF() * 0.85);
-    return font;
-}
-
-QLabel* captionLine(const QString& text)
-{
-    auto* label = new QLabel(text);
-    label->setFont(caption(label->font()));
-    label->setForegroundRole(QPalette::PlaceholderText);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
 
 // An empty line keeps its height, so the panel does not jump as answers come and go.
 QString orSpace(const QString& text)
@@ -64,15 +48,12 @@ UnitsView::UnitsView(ClipboardStore& clipboardHistory, Preferences& preferences,
     layout->addWidget(m_input);
 
     m_resultLine = new QLabel;
-    QFont resultFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    resultFont.setPointSizeF(24);
-    resultFont.setWeight(QFont::DemiBold);
-    m_resultLine->setFont(resultFont);
+    m_resultLine->setFont(ToolText::monospaced(24, QFont::DemiBold));
     m_resultLine->setTextFormat(Qt::PlainText);
     m_resultLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_resultLine);
 
-    m_noteLine = captionLine(QString());
+    m_noteLine = ToolText::caption(QString());
     layout->addWidget(m_noteLine);
 
     m_recentRow = new QWidget;
@@ -81,7 +62,7 @@ UnitsView::UnitsView(ClipboardStore& clipboardHistory, Preferences& preferences,
     m_recentLayout->setSpacing(6);
     layout->addWidget(m_recentRow);
 
-    layout->addWidget(captionLine(QStringLiteral("Return pastes the result.")));
+    layout->addWidget(ToolText::caption(QStringLiteral("Return pastes the result.")));
     layout->addStretch(1);
 
     connect(m_input, &QLineEdit::textChanged, this, &UnitsView::refresh);
@@ -191,7 +172,9 @@ void UnitsView::rebuildRecent()
     }
     for (const QString& entry : m_recent) {
         auto* button = new QPushButton(entry);
-        button->setFont(caption(button->font()));
+        QFont small = button->font();
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        button->setFont(small);
         button->setFocusPolicy(Qt::TabFocus);
         connect(button, &QPushButton::clicked, this, [this, entry] {
             m_input->setText(entry);
