@@ -13,7 +13,9 @@
 #include "Platform/DBus/DBusNotificationCenter.h"
 #include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
+#include "Base/Log.h"
 #include "Platform/Qt/QtClock.h"
+#include "Platform/Systemd/SystemdAlarmScheduler.h"
 #include "Platform/Qt/QtWebRequests.h"
 #include "Platform/X11/X11Accessibility.h"
 #include "Platform/X11/X11ClickWatcher.h"
@@ -58,6 +60,18 @@
 
 namespace Quickhalo {
 
+namespace {
+
+// Banner, sound and toast, and a one-time alarm goes off.
+void ringAlarm(const ScheduledAlarm& alarm)
+{
+    Notifier::shared().deliver(
+        { alarm.title, alarm.body, QStringLiteral("alarm-clock-elapsed"), { { Notifier::alarmKey(), true } } });
+    AlarmStore::shared().fired(QUuid::fromString(alarm.id));
+}
+
+}
+
 struct AppServices::Parts {
     QtClock clock;
     X11PointerLocation pointer;
@@ -80,12 +94,9 @@ struct AppServices::Parts {
     DBusNotificationCenter notificationCenter;
     PulseSoundOutput alarmOutput;
     GlassSound alarmSound { alarmOutput, clock };
-    // Rings alarms while Quickhalo runs: banner, sound and toast, and a one-time alarm goes off.
-    InProcessAlarmScheduler alarmScheduler { clock, [](const ScheduledAlarm& alarm) {
-        Notifier::shared().deliver({ alarm.title, alarm.body, QStringLiteral("alarm-clock-elapsed"),
-            { { Notifier::alarmKey(), true } } });
-        AlarmStore::shared().fired(QUuid::fromString(alarm.id));
-    } };
+    // Without a user systemd: alarms ring only while Quickhalo runs.
+    InProcessAlarmScheduler inProcessAlarms { clock, &ringAlarm };
+    SystemdAlarmScheduler alarmScheduler { { .program = QCoreApplication::applicationFilePath() }, inProcessAlarms };
     PulseAudioOutputDevice audioOutput;
     X11Clipboard clipboard;
     QtWebRequests web;
@@ -225,6 +236,16 @@ AppServices::~AppServices()
     m_parts->windowSnapper.waitForBackgroundSnaps();
     for (auto ending = m_endings.rbegin(); ending != m_endings.rend(); ++ending)
         (*ending)();
+}
+
+void AppServices::fireAlarm(const QString& id)
+{
+    const std::optional<Alarm> alarm = AlarmStore::shared().alarm(QUuid::fromString(id));
+    if (!alarm) {
+        Log::write(QStringLiteral("a timer fired for the alarm %1, which is gone").arg(id));
+        return;
+    }
+    ringAlarm(AlarmStore::scheduled(*alarm));
 }
 
 Accessibility& AppServices::accessibility()

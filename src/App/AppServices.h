@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 #include <vector>
@@ -22,6 +24,8 @@ public:
     AppServices& operator=(const AppServices&) = delete;
 
     Accessibility& accessibility();
+    // Rings the alarm whose systemd timer went off, as if it had rung here.
+    void fireAlarm(const QString& id);
     std::unique_ptr<SettingsWindow> makeSettingsWindow();
 
 private:

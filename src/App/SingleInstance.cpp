@@ -53,13 +53,23 @@ SingleInstance::Claim SingleInstance::claim()
 
 bool SingleInstance::ask(QDBusConnection bus, Request request, QString* error)
 {
+    return call(bus, request == Request::openRing ? QStringLiteral("OpenRing") : QStringLiteral("OpenSettings"), {}, error);
+}
+
+bool SingleInstance::askToFireAlarm(QDBusConnection bus, const QString& id, QString* error)
+{
+    return call(bus, QStringLiteral("FireAlarm"), { id }, error);
+}
+
+bool SingleInstance::call(QDBusConnection& bus, const QString& method, const QVariantList& arguments, QString* error)
+{
     if (!bus.isConnected()) {
         if (error)
             *error = QStringLiteral("no session bus");
         return false;
     }
-    const QString method = request == Request::openRing ? QStringLiteral("OpenRing") : QStringLiteral("OpenSettings");
-    const QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, method);
+    call.setArguments(arguments);
     const QDBusMessage reply = bus.call(call, QDBus::BlockWithGui, requestTimeoutMilliseconds);
     if (reply.type() == QDBusMessage::ReplyMessage)
         return true;
@@ -78,6 +88,12 @@ void SingleInstance::OpenSettings()
 {
     if (onOpenSettings)
         onOpenSettings();
+}
+
+void SingleInstance::FireAlarm(const QString& id)
+{
+    if (onFireAlarm)
+        onFireAlarm(id);
 }
 
 }

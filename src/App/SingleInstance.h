@@ -31,17 +31,23 @@ public:
     // Called on the main thread for each request.
     std::function<void()> onOpenRing;
     std::function<void()> onOpenSettings;
+    // An alarm's systemd timer went off: `id` as the alarm store writes it.
+    std::function<void(const QString& id)> onFireAlarm;
 
     // Asks the process that holds the name to do `request`. Keeps serving this thread's events
     // while it waits, so it also works inside one process.
     static bool ask(QDBusConnection bus, Request request, QString* error);
+    static bool askToFireAlarm(QDBusConnection bus, const QString& id, QString* error);
 
 public Q_SLOTS:
     // The bus methods.
     Q_SCRIPTABLE void OpenRing();
     Q_SCRIPTABLE void OpenSettings();
+    Q_SCRIPTABLE void FireAlarm(const QString& id);
 
 private:
+    static bool call(QDBusConnection& bus, const QString& method, const QVariantList& arguments, QString* error);
+
     QDBusConnection m_bus;
     bool m_isRegistered = false;
 };

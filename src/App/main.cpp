@@ -2,6 +2,7 @@
 #include "App/AppServices.h"
 #include "App/CheckConfig.h"
 #include "App/QuitOnSignals.h"
+#include "App/FireAlarmCommand.h"
 #include "App/SingleInstance.h"
 #include "App/TrayShell.h"
 #include "App/UnitsCommand.h"
@@ -64,6 +65,10 @@ void describeCommandLine(QCommandLineParser& parser)
                        "the rest of the command line is the phrase, after an optional --json. Exit 0: a result, "
                        "1: none, 2: no phrase."),
         QStringLiteral("phrase") });
+    parser.addOption({ QStringLiteral("fire-alarm"),
+        QStringLiteral("Ring the alarm with this id now, as its systemd timer does: in the Quickhalo that is running, "
+                       "else as a notification. Exit 0: rung, 1: no such alarm or no notification server."),
+        QStringLiteral("id") });
     parser.addOption({ QStringLiteral("open-ring"),
         QStringLiteral("Open the ring pinned at the pointer: one second after start, or at once in the Quickhalo "
                        "that is already running. Bind it to a desktop shortcut where the global shortcut cannot work.") });
@@ -153,6 +158,18 @@ int runUnits(int argc, char** argv, int units)
         QTextStream(stderr) << (outcome->exitCode == UnitsCommand::usage ? QString() : QStringLiteral("quickhalo: "))
                             << outcome->err << Qt::endl;
     return outcome->exitCode;
+}
+
+int runFireAlarm(int argc, char** argv, int fire)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quickhalo"));
+    const QStringList words = wordsAfter(argc, argv, fire);
+    if (words.size() != 1) {
+        QTextStream(stderr) << "usage: quickhalo --fire-alarm ID" << Qt::endl;
+        return FireAlarmCommand::usage;
+    }
+    return FireAlarmCommand::run(words.constFirst());
 }
 
 bool hasArgument(int argc, char** argv, const char* wanted)
@@ -286,6 +303,7 @@ int runTrayApplication(int argc, char** argv)
     AppDelegate delegate({ ClipboardStore::shared(), RingController::shared(), HotkeyManager::shared(), MouseTriggerMonitor::shared(),
         services.accessibility(), Preferences::shared() });
     instance.onOpenRing = [&delegate] { delegate.openRingPinned(); };
+    instance.onFireAlarm = [&services](const QString& id) { services.fireAlarm(id); };
 
     std::unique_ptr<SettingsWindow> settings;
     const auto openSettings = [&settings, &services] {
@@ -324,6 +342,8 @@ int main(int argc, char** argv)
         return runCalculator(argc, argv, calc);
     if (units < argc)
         return runUnits(argc, argv, units);
+    if (const int fire = argumentIndex(argc, argv, "--fire-alarm"); fire < argc)
+        return runFireAlarm(argc, argv, fire);
     if (wantsCommandLineTool(argc, argv))
         return runCommandLineTool(argc, argv);
     if (cannotOpenDisplay())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 
 namespace Quickhalo {
@@ -22,6 +24,15 @@ public:
     virtual ~AlarmScheduler() = default;
     virtual void schedule(const ScheduledAlarm& alarm) = 0;
     virtual void withdraw(const QString& id) = 0;
+    // Afterwards exactly `alarms` are registered: what was registered before and is not among
+    // them is withdrawn.
+    virtual void replaceAll(const QList<ScheduledAlarm>& alarms) = 0;
+    // Whether registered alarms also ring while Quickhalo is not running.
+    virtual bool ringsWithoutQuickhalo() const = 0;
 };
+
+// The first moment after `after` at which a local clock shows the alarm's hour and minute. A time
+// the clocks skip that day (spring forward) comes as far after midnight as it says.
+QDateTime nextAlarmTime(const ScheduledAlarm& alarm, const QDateTime& after);
 
 }

@@ -38,7 +38,7 @@ const std::map<BuiltinTool, Factory>& factories()
         { BuiltinTool::timer,
             [](const Services& services, const ToolViewHandoff&) {
                 return new ClockView({ TimerTool::shared(), StopwatchTool::shared(), PomodoroTool::shared(),
-                    *services.clock, AlarmStore::shared(), true });
+                    *services.clock, AlarmStore::shared(), !AlarmStore::shared().ringsWithoutQuickhalo() });
             } },
         { BuiltinTool::units,
             [](const Services& services, const ToolViewHandoff& handoff) {

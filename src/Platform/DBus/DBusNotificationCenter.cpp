@@ -78,6 +78,23 @@ QVariantList DBusNotificationCenter::notifyArguments(
         serverDefaultTimeout };
 }
 
+bool DBusNotificationCenter::postNow(QDBusConnection bus, const NotificationContent& content, QString* error)
+{
+    constexpr int timeoutMilliseconds = 5000;
+    const QDBusMessage capabilities = bus.call(call(QStringLiteral("GetCapabilities")), QDBus::Block, timeoutMilliseconds);
+    QDBusMessage notify = call(QStringLiteral("Notify"));
+    notify.setArguments(notifyArguments(content,
+        capabilities.type() == QDBusMessage::ReplyMessage && !capabilities.arguments().isEmpty()
+            ? capabilities.arguments().constFirst().toStringList()
+            : QStringList()));
+    const QDBusMessage reply = bus.call(notify, QDBus::Block, timeoutMilliseconds);
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return true;
+    if (error)
+        *error = reply.errorMessage().isEmpty() ? reply.errorName() : reply.errorMessage();
+    return false;
+}
+
 void DBusNotificationCenter::send(const NotificationContent& content)
 {
     QDBusMessage message = call(QStringLiteral("Notify"));

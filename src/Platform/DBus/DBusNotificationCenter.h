@@ -30,6 +30,10 @@ public:
     // escaped where the server reads markup, so that it shows as written.
     static QVariantList notifyArguments(const NotificationContent& content, const QStringList& capabilities);
 
+    // For a process that posts one notification and exits: asks the server and posts, waiting
+    // for each answer (at most a few seconds). Never on a thread with a window.
+    static bool postNow(QDBusConnection bus, const NotificationContent& content, QString* error);
+
     // True once the server has told its capabilities.
     bool knowsServer() const { return m_state == State::known; }
 

@@ -20,6 +20,16 @@ public:
         registered.remove(id);
         calls << QStringLiteral("withdraw ") + id;
     }
+    void replaceAll(const QList<ScheduledAlarm>& alarms) override
+    {
+        registered.clear();
+        for (const ScheduledAlarm& alarm : alarms)
+            registered[alarm.id] = alarm;
+        calls << QStringLiteral("replaceAll %1").arg(alarms.size());
+    }
+    bool ringsWithoutQuickhalo() const override { return outlivesProcess; }
+
+    bool outlivesProcess = false;
 
     QMap<QString, ScheduledAlarm> registered;
     QStringList calls;

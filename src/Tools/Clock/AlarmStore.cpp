@@ -152,8 +152,25 @@ void AlarmStore::remove(const QUuid& id)
 
 void AlarmStore::rescheduleAll()
 {
-    for (const Alarm& alarm : m_alarms)
-        schedule(alarm);
+    if (m_requestAuthorization && std::any_of(m_alarms.cbegin(), m_alarms.cend(), [](const Alarm& alarm) { return alarm.enabled; }))
+        m_requestAuthorization();
+    QList<ScheduledAlarm> enabled;
+    for (const Alarm& alarm : m_alarms) {
+        if (alarm.enabled)
+            enabled.append(scheduled(alarm));
+    }
+    m_scheduler.replaceAll(enabled);
+}
+
+bool AlarmStore::ringsWithoutQuickhalo() const
+{
+    return m_scheduler.ringsWithoutQuickhalo();
+}
+
+ScheduledAlarm AlarmStore::scheduled(const Alarm& alarm)
+{
+    return { idText(alarm.id), alarm.hour, alarm.minute, alarm.repeatsDaily,
+        alarm.label.isEmpty() ? QStringLiteral("Alarm") : alarm.label, alarm.time() };
 }
 
 void AlarmStore::fired(const QUuid& id)
@@ -179,8 +196,7 @@ void AlarmStore::schedule(const Alarm& alarm)
         return;
     if (m_requestAuthorization)
         m_requestAuthorization();
-    m_scheduler.schedule({ id, alarm.hour, alarm.minute, alarm.repeatsDaily,
-        alarm.label.isEmpty() ? QStringLiteral("Alarm") : alarm.label, alarm.time() });
+    m_scheduler.schedule(scheduled(alarm));
 }
 
 }

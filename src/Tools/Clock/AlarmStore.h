@@ -14,6 +14,7 @@
 namespace Quickhalo {
 
 class AlarmScheduler;
+struct ScheduledAlarm;
 
 struct Alarm {
     QUuid id;
@@ -48,7 +49,9 @@ public:
     // Nothing when no alarm has its id.
     void update(const Alarm& alarm);
     void remove(const QUuid& id);
+    // Registers exactly the enabled alarms, withdrawing whatever else the scheduler holds.
     void rescheduleAll();
+    bool ringsWithoutQuickhalo() const;
     // A one-time alarm has rung: it is switched off, so that it does not ring again tomorrow.
     void fired(const QUuid& id);
 
@@ -57,6 +60,8 @@ public:
     // The file's format: an array of objects with exactly the six keys; nothing for anything else.
     static std::optional<QList<Alarm>> decode(const QByteArray& bytes);
     static QByteArray encode(const QList<Alarm>& alarms);
+    // How the alarm is registered and rung: its title ("Alarm" without a label) and body (its time).
+    static ScheduledAlarm scheduled(const Alarm& alarm);
 
 Q_SIGNALS:
     void alarmsChanged();

@@ -2,8 +2,6 @@
 
 #include "Platform/Clock.h"
 
-#include <QTimeZone>
-
 #include <utility>
 
 namespace Quickhalo {
@@ -17,20 +15,6 @@ InProcessAlarmScheduler::InProcessAlarmScheduler(Clock& clock, Ring ring, std::f
 
 InProcessAlarmScheduler::~InProcessAlarmScheduler() = default;
 
-QDateTime InProcessAlarmScheduler::nextOccurrence(const ScheduledAlarm& alarm, const QDateTime& after)
-{
-    const auto on = [&alarm, &after](const QDate& date) {
-        const QDateTime exact(date, QTime(alarm.hour, alarm.minute), after.timeZone());
-        // A time the clocks skip that day (spring forward) rings as far after midnight as it says.
-        return exact.isValid() ? exact
-                               : QDateTime(date, QTime(0, 0), after.timeZone()).addSecs(alarm.hour * 3600 + alarm.minute * 60);
-    };
-    QDateTime candidate = on(after.date());
-    if (candidate <= after)
-        candidate = on(after.date().addDays(1));
-    return candidate;
-}
-
 void InProcessAlarmScheduler::schedule(const ScheduledAlarm& alarm)
 {
     m_alarms[alarm.id] = { alarm, m_localClock() };
@@ -42,6 +26,19 @@ void InProcessAlarmScheduler::withdraw(const QString& id)
     m_alarms.remove(id);
     if (m_alarms.isEmpty())
         m_timer.reset();
+}
+
+void InProcessAlarmScheduler::replaceAll(const QList<ScheduledAlarm>& alarms)
+{
+    const QDateTime now = m_localClock();
+    QMap<QString, Entry> next;
+    for (const ScheduledAlarm& alarm : alarms) {
+        // An alarm registered again unchanged keeps its place: what fell due meanwhile still rings.
+        const auto known = m_alarms.constFind(alarm.id);
+        next[alarm.id] = known != m_alarms.cend() && known->alarm == alarm ? *known : Entry { alarm, now };
+    }
+    m_alarms = std::move(next);
+    waitForNextMinute();
 }
 
 QList<ScheduledAlarm> InProcessAlarmScheduler::alarms() const

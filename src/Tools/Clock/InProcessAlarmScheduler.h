@@ -25,13 +25,17 @@ public:
 
     void schedule(const ScheduledAlarm& alarm) override;
     void withdraw(const QString& id) override;
+    void replaceAll(const QList<ScheduledAlarm>& alarms) override;
+    bool ringsWithoutQuickhalo() const override { return false; }
 
     // Rings what fell due, then waits for the next minute boundary. After a suspend the first
     // check comes when the minute's timer runs out, up to a minute after waking.
     void check();
 
-    // The first moment after `after` at which a local clock shows the alarm's hour and minute.
-    static QDateTime nextOccurrence(const ScheduledAlarm& alarm, const QDateTime& after);
+    static QDateTime nextOccurrence(const ScheduledAlarm& alarm, const QDateTime& after)
+    {
+        return nextAlarmTime(alarm, after);
+    }
     QList<ScheduledAlarm> alarms() const;
 
 private:

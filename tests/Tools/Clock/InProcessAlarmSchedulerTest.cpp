@@ -112,3 +112,16 @@ TEST_F(InProcessAlarmSchedulerTest, AWithdrawnAlarmNeverRingsAndNothingWakesForN
     bench.pass(300, 1);
     EXPECT_EQ(rings, QStringList { QStringLiteral("11 09:05:00 A") });
 }
+
+TEST_F(InProcessAlarmSchedulerTest, ReplacingAllKeepsWhatIsUnchangedAndDropsTheRest)
+{
+    scheduler.schedule(at(9, 0, true, "A"));
+    scheduler.schedule(at(9, 1, true, "B"));
+    bench.sleep(3600); // asleep through both; A is registered again before the first check
+    scheduler.replaceAll({ at(9, 0, true, "A"), at(10, 30, false, "C") });
+    bench.pass(60, 1);
+    EXPECT_EQ(rings.size(), 1) << "A, unchanged, still rings for the time it missed; B is gone";
+    EXPECT_TRUE(rings.value(0).endsWith(QStringLiteral(" A")));
+    scheduler.replaceAll({});
+    EXPECT_EQ(bench.clock.activeTimers(), 0u);
+}
