@@ -92,7 +92,7 @@ struct AppServices::Parts {
     WindowSnapper windowSnapper { windowMover, screenLayout, accessibility, toasts };
     ActionRunner actions { toasts };
     DBusNotificationCenter notificationCenter;
-    PulseSoundOutput alarmOutput;
+    PulseSoundOutput alarmOutput { QByteArrayLiteral("Alarm sound") };
     GlassSound alarmSound { alarmOutput, clock };
     // Without a user systemd: alarms ring only while Quickhalo runs.
     InProcessAlarmScheduler inProcessAlarms { clock, &ringAlarm };

@@ -53,14 +53,16 @@ struct PulseSoundOutput::Connection {
 
     std::atomic<bool>& reportedFailure;
     std::shared_ptr<PulseConnection> pulse;
+    QByteArray streamName;
     int listener = 0;
     std::map<int, Voice> voices; // nodes stay put, so a stream's callback may hold its voice
     // Since the server was last found missing, until it is back: sounds are dropped, not kept.
     bool isUnreachable = false;
 
-    Connection(std::atomic<bool>& reported, std::shared_ptr<PulseConnection> connection)
+    Connection(std::atomic<bool>& reported, std::shared_ptr<PulseConnection> connection, QByteArray name)
         : reportedFailure(reported)
         , pulse(std::move(connection))
+        , streamName(std::move(name))
     {
         PulseMainloopLock lock(pulse->mainloop());
         listener = pulse->addListener({ .ready = [this](pa_context* context) { openPending(context); },
@@ -109,12 +111,12 @@ struct PulseSoundOutput::Connection {
         }
     }
 
-    static void openStream(Voice& voice, pa_context* context)
+    void openStream(Voice& voice, pa_context* context)
     {
         const pa_sample_spec spec = sampleSpec();
         pa_proplist* properties = pa_proplist_new();
         pa_proplist_sets(properties, PA_PROP_MEDIA_ROLE, "event");
-        pa_stream* stream = pa_stream_new_with_proplist(context, "Ring sound", &spec, nullptr, properties);
+        pa_stream* stream = pa_stream_new_with_proplist(context, streamName.constData(), &spec, nullptr, properties);
         pa_proplist_free(properties);
         if (!stream)
             return;
@@ -170,7 +172,10 @@ struct PulseSoundOutput::Connection {
     }
 };
 
-PulseSoundOutput::PulseSoundOutput() = default;
+PulseSoundOutput::PulseSoundOutput(QByteArray streamName)
+    : m_streamName(std::move(streamName))
+{
+}
 
 PulseSoundOutput::~PulseSoundOutput()
 {
@@ -187,7 +192,7 @@ bool PulseSoundOutput::start()
             Log::write(QStringLiteral("ring sounds are silent: the sound client could not be set up"));
         return false;
     }
-    m_connection = std::make_unique<Connection>(m_reportedFailure, std::move(pulse));
+    m_connection = std::make_unique<Connection>(m_reportedFailure, std::move(pulse), m_streamName);
     return true;
 }
 

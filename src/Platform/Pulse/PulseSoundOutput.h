@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include <QByteArray>
+
 #include "Platform/SoundOutput.h"
 
 namespace Quickhalo {
@@ -14,7 +16,8 @@ namespace Quickhalo {
 // while there is none it drops what it is given (one log line).
 class PulseSoundOutput final : public SoundOutput {
 public:
-    PulseSoundOutput();
+    // `streamName` is what the server's stream lists show.
+    explicit PulseSoundOutput(QByteArray streamName = QByteArrayLiteral("Ring sound"));
     ~PulseSoundOutput() override;
     PulseSoundOutput(const PulseSoundOutput&) = delete;
     PulseSoundOutput& operator=(const PulseSoundOutput&) = delete;
@@ -27,6 +30,7 @@ public:
 private:
     struct Connection;
 
+    QByteArray m_streamName;
     std::unique_ptr<Connection> m_connection;
     std::atomic<bool> m_reportedFailure = false; // for the whole life of the object, not per start
 };
