@@ -14,6 +14,8 @@ namespace Quickhalo {
 class FakeClock final : public Clock {
 public:
     double time = 1000.0;
+    // Ticks delivered so far, over every timer: the wake-ups a real main loop would have.
+    int ticks = 0;
 
     double now() const override { return time; }
 
@@ -37,6 +39,7 @@ public:
             time = due->second.next;
             due->second.next += due->second.interval;
             const auto tick = due->second.tick; // the tick may stop its own timer
+            ++ticks;
             tick();
         }
         time = end;

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -31,6 +32,16 @@ struct ClockAlerts {
 inline qint64 secondsLeft(const QDateTime& now, const QDateTime& end)
 {
     return static_cast<qint64>(std::ceil(static_cast<double>(now.msecsTo(end)) / 1000.0));
+}
+
+// How long until secondsLeft(now, end) next changes, a little after it: a countdown wakes then,
+// and no more often, as its display is all that moves. Within 10 ms … 1 s.
+inline double secondsToNextChange(const QDateTime& now, const QDateTime& end)
+{
+    const qint64 left = now.msecsTo(end);
+    const qint64 shown = secondsLeft(now, end);
+    const qint64 untilChange = left - (shown - 1) * 1000;
+    return std::clamp(static_cast<double>(untilChange + 2) / 1000.0, 0.01, 1.0);
 }
 
 // Whole minutes and seconds, "%02d:%02d", the minutes not reduced to hours: 6000 s is "100:00".

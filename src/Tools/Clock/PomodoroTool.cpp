@@ -55,10 +55,7 @@ void PomodoroTool::start()
     if (m_alerts.requestAuthorization)
         m_alerts.requestAuthorization();
     m_endDate = m_wallClock().addSecs(m_remaining);
-    m_timer = m_clock.startRepeating(tickInterval, [self = QPointer<PomodoroTool>(this)] {
-        if (self)
-            self->tick();
-    });
+    arm();
     Q_EMIT changed();
 }
 
@@ -107,10 +104,22 @@ void PomodoroTool::tick()
     if (!m_endDate)
         return;
     const qint64 secs = secondsLeft(m_wallClock(), *m_endDate);
-    if (secs >= 1)
-        setRemaining(secs);
-    else
+    if (secs < 1) {
         advance(true);
+        return;
+    }
+    setRemaining(secs);
+    // Listeners to the change may have stopped it.
+    if (m_endDate)
+        arm();
+}
+
+void PomodoroTool::arm()
+{
+    m_timer = m_clock.startRepeating(secondsToNextChange(m_wallClock(), *m_endDate), [self = QPointer<PomodoroTool>(this)] {
+        if (self)
+            self->tick();
+    });
 }
 
 void PomodoroTool::setRemaining(qint64 seconds)

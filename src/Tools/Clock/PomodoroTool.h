@@ -24,7 +24,6 @@ class PomodoroTool final : public QObject, public Shared<PomodoroTool> {
 
 public:
     enum class Phase { focus, shortBreak, longBreak };
-    static constexpr double tickInterval = 0.25;
     static constexpr int defaultFocusMinutes = 25;
     static constexpr int defaultBreakMinutes = 5;
     static constexpr int defaultLongBreakMinutes = 15;
@@ -67,6 +66,8 @@ Q_SIGNALS:
 
 private:
     void durationChanged(const QString& key, int value);
+    // Wakes for the next change of the shown second.
+    void arm();
     void setRemaining(qint64 seconds);
 
     Preferences& m_preferences;

@@ -31,10 +31,7 @@ void TimerTool::start(double minutes)
     if (m_alerts.requestAuthorization)
         m_alerts.requestAuthorization();
     m_endDate = end;
-    m_timer = m_clock.startRepeating(tickInterval, [self = QPointer<TimerTool>(this)] {
-        if (self)
-            self->tick();
-    });
+    arm();
     setRemaining(static_cast<qint64>(std::ceil(minutes * 60)));
 }
 
@@ -56,6 +53,17 @@ void TimerTool::tick()
         return;
     }
     setRemaining(secs);
+    // Listeners to the change may have cancelled it.
+    if (m_endDate)
+        arm();
+}
+
+void TimerTool::arm()
+{
+    m_timer = m_clock.startRepeating(secondsToNextChange(m_wallClock(), *m_endDate), [self = QPointer<TimerTool>(this)] {
+        if (self)
+            self->tick();
+    });
 }
 
 void TimerTool::setRemaining(std::optional<qint64> remaining)

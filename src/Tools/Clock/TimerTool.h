@@ -22,7 +22,6 @@ class TimerTool final : public QObject, public Shared<TimerTool> {
     Q_OBJECT
 
 public:
-    static constexpr double tickInterval = 0.25;
     static constexpr double presets[] = { 1, 5, 10, 25 };
 
     TimerTool(Clock& clock, ClockAlerts alerts, std::function<QDateTime()> wallClock = &QDateTime::currentDateTimeUtc);
@@ -39,7 +38,7 @@ public:
     void start(double minutes);
     // Stops without a sound, a notification or a toast; nothing when none runs.
     void cancel();
-    // Driven every quarter second while running.
+    // Driven each time the shown second changes, while running.
     void tick();
 
     // The custom-minutes field: the whole text is one number with a "." and maybe an exponent;
@@ -50,6 +49,8 @@ Q_SIGNALS:
     void remainingChanged();
 
 private:
+    // Wakes for the next change of the shown second.
+    void arm();
     void setRemaining(std::optional<qint64> remaining);
 
     Clock& m_clock;

@@ -81,18 +81,31 @@ TEST_F(TimerToolTest, AFractionOfASecondFinishesWithinATickOfItsEnd)
 
 TEST_F(TimerToolTest, WakingPastTheEndFinishesAtTheFirstTick)
 {
+    // Ticks come as the shown second changes, so the first after waking is at most a second away.
     timer.start(10);
     bench.pass(1);
     bench.sleep(3600);
-    bench.pass(0.25);
+    bench.pass(1.25);
     EXPECT_FALSE(timer.isRunning());
     EXPECT_TRUE(bench.alerts.contains(QStringLiteral("notify Quickhalo timer: Time's up.")));
 
     // Asleep for part of it: the first tick shows the true time left.
     timer.start(10);
     bench.sleep(7 * 60);
-    bench.pass(0.25);
-    EXPECT_EQ(timer.display(), QStringLiteral("03:00"));
+    bench.pass(1.25);
+    EXPECT_EQ(timer.display(), QStringLiteral("02:59")) << "600 s less 421.25 s, rounded up";
+}
+
+TEST_F(TimerToolTest, WakesOnlyWhenTheShownSecondChanges)
+{
+    QStringList shown;
+    QObject::connect(&timer, &TimerTool::remainingChanged, [&] { shown << timer.display(); });
+    timer.start(0.5);
+    const int before = bench.clock.ticks;
+    bench.pass(10, 0.01);
+    EXPECT_EQ(shown.size(), 11) << "the start, then one change a second";
+    EXPECT_EQ(shown.last(), QStringLiteral("00:20"));
+    EXPECT_LE(bench.clock.ticks - before, 11) << "a quarter-second tick would wake 40 times";
 }
 
 TEST_F(TimerToolTest, CancelIsSilentAndSafeWhenIdle)
