@@ -8,6 +8,8 @@ class AlertSound {
 public:
     virtual ~AlertSound() = default;
     virtual void play() = 0;
+    // Silences it now, if it is still sounding.
+    virtual void stop() = 0;
 };
 
 }

@@ -56,6 +56,12 @@ std::vector<float> GlassSound::synthesise()
     return samples;
 }
 
+void GlassSound::stop()
+{
+    m_idleStop.reset();
+    m_output.stop();
+}
+
 void GlassSound::play()
 {
     if (!m_output.isRunning() && !m_output.start())

@@ -22,6 +22,7 @@ public:
     ~GlassSound() override;
 
     void play() override;
+    void stop() override;
 
     // Mono samples at SoundOutput::sampleRate, peak 0.5.
     static std::vector<float> synthesise();

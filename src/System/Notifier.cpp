@@ -12,7 +12,17 @@ Notifier::Notifier(NotificationCenter& center, ToastPresenter& toasts, AlertSoun
     , m_toasts(toasts)
     , m_alarmSound(alarmSound)
     , m_clock(clock)
-{ }
+{
+    m_center.setActionHandler([&sound = m_alarmSound](const QVariantMap& userInfo, const QString& action) {
+        if (action == stopAction() && userInfo.contains(alarmKey()))
+            sound.stop();
+    });
+}
+
+Notifier::~Notifier()
+{
+    m_center.setActionHandler({});
+}
 
 void Notifier::requestAuthorizationIfNeeded()
 {
@@ -32,7 +42,13 @@ void Notifier::deliver(const NotificationContent& content)
 {
     requestAuthorizationIfNeeded();
     willPresent(content);
-    m_center.add(content);
+    if (!content.userInfo.contains(alarmKey())) {
+        m_center.add(content);
+        return;
+    }
+    NotificationContent alarm = content;
+    alarm.actions = QStringList { stopAction(), QStringLiteral("Stop") };
+    m_center.add(alarm);
 }
 
 void Notifier::willPresent(const NotificationContent& content)

@@ -21,7 +21,11 @@ public:
     static QString alarmKey() { return QStringLiteral("quickhaloAlarm"); }
     static QString alarmSymbol() { return QStringLiteral("alarm.fill"); }
 
+    // The action of an alarm's notification that silences its sound.
+    static QString stopAction() { return QStringLiteral("stop"); }
+
     Notifier(NotificationCenter& center, ToastPresenter& toasts, AlertSound& alarmSound, Clock& clock);
+    ~Notifier() override;
 
 
     // The first call of the run asks the server; later calls do nothing. Main thread.
@@ -32,7 +36,8 @@ public:
     void post(const QString& title, const QString& body);
 
     // For a notification that goes off now and that Quickhalo shows itself (an alarm fired in
-    // this process): presented as willPresent says, then shown as a banner with its own sound.
+    // this process): presented as willPresent says, then shown as a banner with its own sound;
+    // an alarm's banner has a "Stop" button.
     // Main thread.
     void deliver(const NotificationContent& content);
 

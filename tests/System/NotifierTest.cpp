@@ -1,5 +1,6 @@
 #include "System/Notifier.h"
 
+#include <optional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -124,11 +125,39 @@ TEST_F(NotifierTest, DeliveringAnAlarmShowsItsBannerWithItsSound)
     EXPECT_EQ(toasts.shown[0].text, QStringLiteral("Wake up"));
 }
 
+TEST_F(NotifierTest, AnAlarmsBannerHasAStopButtonThatSilencesItsSound)
+{
+    notifier.deliver(alarm(QStringLiteral("Alarm"), QStringLiteral("Wake up")));
+    notifier.post(QStringLiteral("Pomodoro"), QStringLiteral("Break time"));
+    ASSERT_EQ(center.added.size(), 2U);
+    EXPECT_EQ(center.added[0].actions, (QStringList { QStringLiteral("stop"), QStringLiteral("Stop") }));
+    EXPECT_TRUE(center.added[1].actions.isEmpty()) << "other banners have no buttons";
+    ASSERT_TRUE(center.onAction);
+    center.onAction({ { QStringLiteral("other"), true } }, QStringLiteral("stop"));
+    center.onAction(center.added[0].userInfo, QStringLiteral("default"));
+    EXPECT_EQ(sound.stops, 0) << "only Stop, only on an alarm's banner";
+    center.onAction(center.added[0].userInfo, QStringLiteral("stop"));
+    EXPECT_EQ(sound.stops, 1);
+}
+
+TEST(NotifierLifetime, ANotifierThatIsGoneHearsNoMoreActions)
+{
+    FakeNotificationCenter center;
+    RecordingToasts toasts;
+    FakeAlertSound sound;
+    FakeClock clock;
+    std::optional<Notifier> notifier(std::in_place, center, toasts, sound, clock);
+    EXPECT_TRUE(center.onAction);
+    notifier.reset();
+    EXPECT_FALSE(center.onAction);
+}
+
 TEST(NotifierThreads, AlarmPresentedOnAnotherThreadSoundsAndToastsOnTheMainThread)
 {
     FakeNotificationCenter center;
     RecordingToasts toasts;
     struct ThreadRecordingSound final : AlertSound {
+        void stop() override { }
         void play() override { threads.push_back(QThread::currentThread()); }
         std::vector<QThread*> threads;
     } sound;

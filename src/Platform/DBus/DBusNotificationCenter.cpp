@@ -4,6 +4,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 
+#include <optional>
+
 #include "Base/Log.h"
 
 namespace Quickhalo {
@@ -74,8 +76,24 @@ QVariantList DBusNotificationCenter::notifyArguments(
         hints.insert(QStringLiteral("sound-name"), content.soundName);
     const QString body
         = capabilities.contains(QStringLiteral("body-markup")) ? content.body.toHtmlEscaped() : content.body;
-    return { QStringLiteral("Quickhalo"), QVariant::fromValue(0u), QString(), content.title, body, QStringList(), hints,
-        serverDefaultTimeout };
+    const QStringList actions = capabilities.contains(QStringLiteral("actions")) ? content.actions : QStringList();
+    return { QStringLiteral("Quickhalo"), QVariant::fromValue(0u), QStringLiteral("quickhalo"), content.title, body, actions,
+        hints, serverDefaultTimeout };
+}
+
+void DBusNotificationCenter::actionInvoked(uint id, const QString& action)
+{
+    const auto shown = m_withActions.constFind(id);
+    if (shown == m_withActions.cend())
+        return;
+    const QVariantMap userInfo = *shown;
+    if (m_onAction)
+        m_onAction(userInfo, action);
+}
+
+void DBusNotificationCenter::notificationClosed(uint id, uint)
+{
+    m_withActions.remove(id);
 }
 
 bool DBusNotificationCenter::postNow(QDBusConnection bus, const NotificationContent& content, QString* error)
@@ -99,12 +117,24 @@ void DBusNotificationCenter::send(const NotificationContent& content)
 {
     QDBusMessage message = call(QStringLiteral("Notify"));
     message.setArguments(notifyArguments(content, m_capabilities));
+    const bool hasActions = !content.actions.isEmpty() && m_capabilities.contains(QStringLiteral("actions"));
+    if (hasActions && !m_listening) {
+        m_listening = true;
+        m_bus.connect(service, path, interface, QStringLiteral("ActionInvoked"), this, SLOT(actionInvoked(uint, QString)));
+        m_bus.connect(service, path, interface, QStringLiteral("NotificationClosed"), this, SLOT(notificationClosed(uint, uint)));
+    }
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher* finished) {
-        finished->deleteLater();
-        if (finished->isError())
-            Log::write(QStringLiteral("could not show a notification: ") + finished->error().message());
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+        [this, userInfo = hasActions ? std::optional(content.userInfo) : std::nullopt](QDBusPendingCallWatcher* finished) {
+            finished->deleteLater();
+            const QDBusPendingReply<uint> reply = *finished;
+            if (reply.isError()) {
+                Log::write(QStringLiteral("could not show a notification: ") + reply.error().message());
+                return;
+            }
+            if (userInfo)
+                m_withActions.insert(reply.value(), *userInfo);
+        });
 }
 
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -25,9 +26,11 @@ public:
 
     void requestAuthorization() override;
     void add(const NotificationContent& content) override;
+    void setActionHandler(ActionHandler handler) override { m_onAction = std::move(handler); }
 
     // The Notify call's arguments for `content` on a server with `capabilities`: the body is
-    // escaped where the server reads markup, so that it shows as written.
+    // escaped where the server reads markup, so that it shows as written; actions go only to a
+    // server that shows them.
     static QVariantList notifyArguments(const NotificationContent& content, const QStringList& capabilities);
 
     // For a process that posts one notification and exits: asks the server and posts, waiting
@@ -36,6 +39,10 @@ public:
 
     // True once the server has told its capabilities.
     bool knowsServer() const { return m_state == State::known; }
+
+private Q_SLOTS:
+    void actionInvoked(uint id, const QString& action);
+    void notificationClosed(uint id, uint reason);
 
 private:
     enum class State { unasked, asking, known };
@@ -48,6 +55,10 @@ private:
     QStringList m_capabilities;
     QList<NotificationContent> m_waiting;
     bool m_reportedMissingServer = false;
+    ActionHandler m_onAction;
+    bool m_listening = false;
+    // The shown notifications that have actions, by the server's id.
+    QHash<uint, QVariantMap> m_withActions;
 };
 
 }

@@ -13,6 +13,9 @@ public:
 
     void requestAuthorization() override { ++authorizationRequests; }
     void add(const NotificationContent& content) override { added.push_back(content); }
+    void setActionHandler(ActionHandler handler) override { onAction = std::move(handler); }
+
+    ActionHandler onAction;
 };
 
 }

@@ -74,18 +74,24 @@ class FakeNotificationServer final : public QObject {
 public:
     struct Call {
         QString appName;
+        QString icon;
         QString summary;
         QString body;
+        QStringList actions;
         QVariantMap hints;
     };
     std::vector<Call> calls;
+    QStringList capabilities { QStringLiteral("body") };
+
+Q_SIGNALS:
+    void ActionInvoked(uint id, const QString& action);
 
 public Q_SLOTS:
-    Q_SCRIPTABLE QStringList GetCapabilities() { return { QStringLiteral("body") }; }
-    Q_SCRIPTABLE uint Notify(const QString& appName, uint, const QString&, const QString& summary, const QString& body,
-        const QStringList&, const QVariantMap& hints, int)
+    Q_SCRIPTABLE QStringList GetCapabilities() { return capabilities; }
+    Q_SCRIPTABLE uint Notify(const QString& appName, uint, const QString& icon, const QString& summary, const QString& body,
+        const QStringList& actions, const QVariantMap& hints, int)
     {
-        calls.push_back({ appName, summary, body, hints });
+        calls.push_back({ appName, icon, summary, body, actions, hints });
         return static_cast<uint>(calls.size());
     }
 };
@@ -163,12 +169,14 @@ TEST(DBusNotificationCenterOwnBus, WithoutAServerDropsWithOneLogLineAndAsksAgain
 
     // This server reads no markup: the body goes as written.
     center.add({ QStringLiteral("Three"), QStringLiteral("Tom & Jerry"), {}, {} });
-    center.add({ QStringLiteral("Alarm"), QStringLiteral("Wake up"), QStringLiteral("alarm-clock-elapsed"), {} });
+    center.add({ QStringLiteral("Alarm"), QStringLiteral("Wake up"), QStringLiteral("alarm-clock-elapsed"), {},
+        { QStringLiteral("stop"), QStringLiteral("Stop") } });
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.calls.size() == 2; }, 5000));
     EXPECT_TRUE(center.knowsServer());
     EXPECT_EQ(log.lines().size(), 1) << "the missing server is reported once";
     const FakeNotificationServer::Call& silent = server.calls[0];
     EXPECT_EQ(silent.appName, QStringLiteral("Quickhalo"));
+    EXPECT_EQ(silent.icon, QStringLiteral("quickhalo")) << "the installed application icon";
     EXPECT_EQ(silent.summary, QStringLiteral("Three"));
     EXPECT_EQ(silent.body, QStringLiteral("Tom & Jerry"));
     EXPECT_EQ(silent.hints.value(QStringLiteral("suppress-sound")), QVariant(true));
@@ -177,6 +185,39 @@ TEST(DBusNotificationCenterOwnBus, WithoutAServerDropsWithOneLogLineAndAsksAgain
     EXPECT_EQ(loud.summary, QStringLiteral("Alarm"));
     EXPECT_EQ(loud.hints.value(QStringLiteral("sound-name")), QVariant(QStringLiteral("alarm-clock-elapsed")));
     EXPECT_FALSE(loud.hints.contains(QStringLiteral("suppress-sound")));
+    EXPECT_TRUE(loud.actions.isEmpty()) << "this server shows no actions";
+}
+
+TEST(DBusNotificationCenterOwnBus, AnActionPickedOnTheServerReachesTheHandlerWithTheNotificationsInfo)
+{
+    PrivateBus bus;
+    std::optional<QDBusConnection> serverBus = bus.connect(QStringLiteral("server"));
+    const std::optional<QDBusConnection> client = bus.connect(QStringLiteral("client"));
+    ASSERT_TRUE(serverBus && client) << "the private bus did not come up";
+    FakeNotificationServer server;
+    server.capabilities << QStringLiteral("actions");
+    ASSERT_TRUE(serverBus->registerObject(QStringLiteral("/org/freedesktop/Notifications"), &server,
+        QDBusConnection::ExportScriptableSlots | QDBusConnection::ExportAllSignals));
+    ASSERT_TRUE(serverBus->registerService(QStringLiteral("org.freedesktop.Notifications")));
+
+    DBusNotificationCenter center(*client);
+    std::vector<std::pair<QVariantMap, QString>> picked;
+    center.setActionHandler([&](const QVariantMap& userInfo, const QString& action) { picked.emplace_back(userInfo, action); });
+    const QVariantMap info { { QStringLiteral("quickhaloAlarm"), true } };
+    center.add({ QStringLiteral("Plain"), QString(), {}, {} });
+    center.add({ QStringLiteral("Alarm"), QStringLiteral("07:30"), {}, info, { QStringLiteral("stop"), QStringLiteral("Stop") } });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.calls.size() == 2; }, 5000));
+    EXPECT_EQ(server.calls[1].actions, (QStringList { QStringLiteral("stop"), QStringLiteral("Stop") }));
+    QTest::qWait(100); // the Notify replies, which carry the ids
+
+    Q_EMIT server.ActionInvoked(1, QStringLiteral("stop"));
+    Q_EMIT server.ActionInvoked(2, QStringLiteral("stop"));
+    Q_EMIT server.ActionInvoked(99, QStringLiteral("stop"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !picked.empty(); }, 5000));
+    QTest::qWait(100);
+    ASSERT_EQ(picked.size(), 1U) << "only the notification that has actions, and only ours";
+    EXPECT_EQ(picked[0].first, info);
+    EXPECT_EQ(picked[0].second, QStringLiteral("stop"));
 }
 
 #include "DBusNotificationCenterTest.moc"
