@@ -14,6 +14,7 @@
 #include "Platform/Pulse/PulseAudioOutputDevice.h"
 #include "Platform/Pulse/PulseSoundOutput.h"
 #include "Base/Log.h"
+#include "Platform/DBus/LogindSleepWatcher.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/Systemd/SystemdAlarmScheduler.h"
 #include "Platform/Qt/QtWebRequests.h"
@@ -97,6 +98,8 @@ struct AppServices::Parts {
     // Without a user systemd: alarms ring only while Quickhalo runs.
     InProcessAlarmScheduler inProcessAlarms { clock, &ringAlarm };
     SystemdAlarmScheduler alarmScheduler { { .program = QCoreApplication::applicationFilePath() }, inProcessAlarms };
+    // Its minute's timer did not count the time asleep: it looks at once instead.
+    LogindSleepWatcher sleepWatcher;
     PulseAudioOutputDevice audioOutput;
     X11Clipboard clipboard;
     QtWebRequests web;
@@ -123,6 +126,7 @@ AppServices::AppServices()
     : m_parts(std::make_unique<Parts>())
 {
     Parts& parts = *m_parts;
+    parts.sleepWatcher.onWake = [&parts] { parts.inProcessAlarms.check(); };
     own<ClipboardStore>([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
     own<Toast>([&parts] {
         return std::make_unique<Toast>(parts.pointer, parts.screenLayout, parts.windowSystem, parts.clock);
