@@ -13,6 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QScreen>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcessEnvironment>
@@ -107,6 +109,12 @@ protected:
                 return m_log.contains(text);
             },
             milliseconds);
+    }
+
+    static bool alarmSoundPlaying()
+    {
+        return runTool(QStringLiteral("pactl"), { QStringLiteral("list"), QStringLiteral("sink-inputs") })
+            .contains(QStringLiteral("media.name = \"Alarm sound\""));
     }
 
     // The ring's window when it is on screen.
@@ -378,10 +386,29 @@ TEST_F(RingGesture, ACurrencyConversionAsksTheRateServiceAndIsPasted)
 TEST_F(RingGesture, ATimerStartedFromTheClockToolRingsWithItsPanelClosed)
 {
     QLineEdit field;
-    // Three seconds: the custom field takes fractions of a minute.
-    ASSERT_NO_FATAL_FAILURE(enterInToolOver(field, BuiltinTool::timer, QStringLiteral("0.05")));
+    // Six seconds: the custom field takes fractions of a minute.
+    ASSERT_NO_FATAL_FAILURE(enterInToolOver(field, BuiltinTool::timer, QStringLiteral("0.1")));
     xdotool({ QStringLiteral("key"), QStringLiteral("Escape") });
     EXPECT_TRUE(waitUntil([] { return !visibleWindow(QStringLiteral("Clock")).has_value(); }, 3000)) << "Escape closes it";
+
+    // On the ring, the timer's slot counts down: a second later its badge has changed, and only it.
+    movePointer(m_centre);
+    keyDown(QStringLiteral("ctrl+alt+space"));
+    ASSERT_TRUE(waitForRing(true)) << m_log.constData();
+    const auto around = [this](int slot) {
+        const QPoint at = towardsSlot(slot);
+        return QGuiApplication::primaryScreen()->grabWindow(0, at.x() - 50, at.y() - 50, 100, 100).toImage();
+    };
+    QTest::qWait(500); // the ring's opening has settled
+    const QImage timerSlot = around(3);
+    const QImage otherSlot = around(1);
+    QTest::qWait(1100);
+    EXPECT_NE(around(3), timerSlot) << "the badge shows the next second";
+    EXPECT_EQ(around(1), otherSlot) << "nothing else on the ring moved";
+    keyUp(QStringLiteral("ctrl+alt+space"));
+    ASSERT_TRUE(waitForRing(false));
+
+    EXPECT_TRUE(waitUntil(&alarmSoundPlaying, 10000)) << "the sound, on the desktop's null sink\n" << m_log.constData();
     const std::optional<ReceivedNotification> notification = receivedByDunst(QStringLiteral("Quickhalo timer"), 10000);
     ASSERT_TRUE(notification) << m_log.constData();
     EXPECT_EQ(notification->body, QStringLiteral("Time's up."));
