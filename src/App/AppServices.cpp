@@ -245,10 +245,13 @@ AppServices::~AppServices()
 void AppServices::fireAlarm(const QString& id)
 {
     const std::optional<Alarm> alarm = AlarmStore::shared().alarm(QUuid::fromString(id));
-    if (!alarm) {
-        Log::write(QStringLiteral("a timer fired for the alarm %1, which is gone").arg(id));
+    if (!alarm || !alarm->enabled) {
+        Log::write(QStringLiteral("a timer fired for the alarm %1, which is gone or off").arg(id));
         return;
     }
+    // Fallen back to ringing alarms here, this process rings it at its time itself.
+    if (!m_parts->alarmScheduler.ringsWithoutQuickhalo())
+        return;
     ringAlarm(AlarmStore::scheduled(*alarm));
 }
 

@@ -8,21 +8,34 @@
 #include "System/Notifier.h"
 #include "Tools/Clock/AlarmStore.h"
 
-#include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QUuid>
 
 namespace Quickhalo::FireAlarmCommand {
 
 namespace {
 
-// This process rings nothing later, so without a user manager there is nothing to fall back to.
+// At login the timers of missed alarms fire while the desktop is still starting: Quickhalo and the
+// notification server may come a little later.
+constexpr int patienceMilliseconds = 60'000;
+constexpr unsigned long retryMilliseconds = 2'000;
+
+// This process registers nothing: only the fired alarm's own units are taken away, by hand.
 class NoAlarms final : public AlarmScheduler {
 public:
     void schedule(const ScheduledAlarm&) override { }
     void withdraw(const QString&) override { }
     void replaceAll(const QList<ScheduledAlarm>&) override { }
-    bool ringsWithoutQuickhalo() const override { return false; }
+    bool ringsWithoutQuickhalo() const override { return true; }
 };
+
+bool quickhaloRuns(QDBusConnection& bus)
+{
+    QDBusConnectionInterface* names = bus.interface();
+    return names && names->isServiceRegistered(SingleInstance::serviceName).value();
+}
 
 }
 
@@ -33,33 +46,47 @@ int run(const QString& id)
         Log::write(QStringLiteral("--fire-alarm needs an alarm's id, not \"%1\"").arg(id));
         return usage;
     }
-    QString error;
-    if (SingleInstance::askToFireAlarm(QDBusConnection::sessionBus(), id, &error))
-        return rung;
-
     NoAlarms none;
-    SystemdAlarmScheduler scheduler({ .program = QCoreApplication::applicationFilePath() }, none);
-    AlarmStore store(scheduler, Paths::supportDirectory() + QStringLiteral("/") + AlarmStore::fileName);
-    // Also takes away the units of an alarm deleted meanwhile.
-    store.rescheduleAll();
+    AlarmStore store(none, Paths::supportDirectory() + QStringLiteral("/") + AlarmStore::fileName);
     const std::optional<Alarm> alarm = store.alarm(uuid);
-    int status = failed;
     if (!alarm || !alarm->enabled) {
+        // Its units go at Quickhalo's next start, which reads the whole list.
         Log::write(QStringLiteral("a timer fired for the alarm %1, which is gone or off").arg(id));
-    } else {
-        const ScheduledAlarm rung = AlarmStore::scheduled(*alarm);
-        const NotificationContent content { rung.title, rung.body, QStringLiteral("alarm-clock-elapsed"),
-            { { Notifier::alarmKey(), true } } };
-        if (DBusNotificationCenter::postNow(QDBusConnection::sessionBus(), content, &error)) {
-            status = FireAlarmCommand::rung;
-        } else {
-            Log::write(QStringLiteral("could not show the alarm \"%1\": %2").arg(rung.title, error));
-        }
-        store.fired(uuid);
+        return failed;
     }
-    scheduler.waitForSync();
-    store.waitForWrites();
-    return status;
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const ScheduledAlarm rung = AlarmStore::scheduled(*alarm);
+    const NotificationContent content { rung.title, rung.body, QStringLiteral("alarm-clock-elapsed"),
+        { { Notifier::alarmKey(), true } } };
+    QDeadlineTimer patience(patienceMilliseconds);
+    QString error;
+    bool posted = false;
+    for (;;) {
+        // Only a Quickhalo that holds the name is asked; one that is busy is asked again, so
+        // that the alarm does not ring twice.
+        if (quickhaloRuns(bus)) {
+            if (SingleInstance::askToFireAlarm(bus, id, &error))
+                return FireAlarmCommand::rung;
+        } else if (DBusNotificationCenter::postNow(bus, content, &error)) {
+            posted = true;
+            break;
+        }
+        if (patience.hasExpired())
+            break;
+        QThread::msleep(retryMilliseconds);
+    }
+    if (!posted) {
+        // Left on: a one-time alarm nobody saw is not switched off.
+        Log::write(QStringLiteral("could not ring the alarm \"%1\": %2").arg(rung.title, error));
+        return failed;
+    }
+    if (!alarm->repeatsDaily) {
+        store.fired(uuid);
+        store.waitForWrites();
+        SystemdAlarmScheduler::removeUnits(SystemdAlarmScheduler::defaultUnitFolder(), rung.id);
+    }
+    return FireAlarmCommand::rung;
 }
 
 }

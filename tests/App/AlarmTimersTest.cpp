@@ -131,9 +131,10 @@ protected:
         m_log += m_quickhalo.readAll();
     }
 
+    // Written, loaded and started: only a started timer has a next time.
     bool registered(const QUuid& id)
     {
-        return QFile::exists(m_unitFolder + QLatin1Char('/') + unitName(id, "timer")) && timers().contains(unitName(id, "timer"));
+        return QFile::exists(m_unitFolder + QLatin1Char('/') + unitName(id, "timer")) && timers().value(unitName(id, "timer"), -1) > 0;
     }
 
     static bool toastShown()

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimeZone>
 
 namespace Quickhalo {
@@ -30,6 +31,35 @@ QString serviceName(const QString& id)
     return SystemdUnits::baseName(id) + QStringLiteral(".service");
 }
 
+void removeUnitFiles(const QDir& folder, const QString& id)
+{
+    for (const QString& name : QStringList { wantsFolder + QLatin1Char('/') + timerName(id), timerName(id), serviceName(id) }) {
+        const QString path = folder.filePath(name);
+        if ((QFileInfo(path).isSymLink() || QFileInfo::exists(path)) && !QFile::remove(path))
+            Log::write(QStringLiteral("could not remove the alarm unit %1").arg(path));
+    }
+}
+
+// Stops the timers and clears their last-rung stamps, ready to be replaced or removed.
+void stopTimers(const QStringList& timers, const SystemdAlarmScheduler::Systemctl& systemctl)
+{
+    systemctl(QStringList { QStringLiteral("stop") } + timers);
+    // A failed timer stays failed when stopped, and only a dead one can be cleaned.
+    systemctl(QStringList { QStringLiteral("reset-failed") } + timers);
+    if (systemctl(QStringList { QStringLiteral("clean"), QStringLiteral("--what=state") } + timers) != 0)
+        Log::write(QStringLiteral("systemctl --user clean failed; an alarm whose time has passed today may ring once now"));
+}
+
+}
+
+void SystemdAlarmScheduler::removeUnits(const QString& unitFolder, const QString& id, const Systemctl& systemctl)
+{
+    const QDir folder(unitFolder);
+    if (!QFileInfo::exists(folder.filePath(timerName(id))) && !QFileInfo::exists(folder.filePath(serviceName(id))))
+        return;
+    stopTimers({ timerName(id) }, systemctl);
+    removeUnitFiles(folder, id);
+    systemctl({ QStringLiteral("daemon-reload") });
 }
 
 SystemdAlarmScheduler::SystemdAlarmScheduler(Setup setup, AlarmScheduler& fallback, std::function<void()> onFallback)
@@ -124,7 +154,14 @@ void SystemdAlarmScheduler::queueSync()
 void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
 {
     if (!m_managerAnswers) {
-        m_managerAnswers = m_setup.systemctl({ QStringLiteral("show"), QStringLiteral("--property=Version") }) == 0;
+        for (int attempt = 1; !m_managerAnswers.value_or(false) && attempt <= m_setup.probeAttempts; ++attempt) {
+            if (attempt > 1)
+                QThread::sleep(1);
+            const int status = m_setup.systemctl({ QStringLiteral("show"), QStringLiteral("--property=Version") });
+            m_managerAnswers = status == 0;
+            if (status == -1) // no systemctl at all
+                break;
+        }
         if (!*m_managerAnswers) {
             Log::write(QStringLiteral("no systemd user manager answers; alarms ring only while Quickhalo runs"));
             QMetaObject::invokeMethod(this, [this] { fallBack(); }, Qt::QueuedConnection);
@@ -149,20 +186,15 @@ void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
     };
     QList<Units> writes;
     for (const ScheduledAlarm& alarm : wanted) {
-        const QString timerPath = folder.filePath(timerName(alarm.id));
-        const UserFile::ReadResult oldTimer = UserFile::read(timerPath, largestUnit);
-        QDate day = nextAlarmTime(alarm, now).date();
-        // A one-time alarm still to come keeps its day, rather than moving on past midnight.
-        if (!alarm.repeatsDaily && oldTimer.isOk()) {
-            const std::optional<QDate> kept = SystemdUnits::onceDay(oldTimer.bytes);
-            if (kept && QDateTime(*kept, QTime(alarm.hour, alarm.minute), now.timeZone()) > now)
-                day = *kept;
-        }
+        const UserFile::ReadResult oldTimer = UserFile::read(folder.filePath(timerName(alarm.id)), largestUnit);
+        // A one-time alarm's day is the next on which its time comes; once that has passed (it
+        // rang, or nothing ran to ring it), the next day is.
+        const QDate day = nextAlarmTime(alarm, now).date();
         Units units { alarm.id, SystemdUnits::timerText(alarm, day), SystemdUnits::serviceText(alarm.id, m_setup.program) };
         const UserFile::ReadResult oldService = UserFile::read(folder.filePath(serviceName(alarm.id)), largestUnit);
         const bool linked = QFileInfo(folder.filePath(wantsFolder + QLatin1Char('/') + timerName(alarm.id))).isSymLink();
         if (!oldTimer.isOk() || oldTimer.bytes != units.timer || !oldService.isOk() || oldService.bytes != units.service
-            || !linked)
+            || !linked || m_unstarted.contains(alarm.id))
             writes.append(std::move(units));
     }
     QStringList gone;
@@ -182,21 +214,12 @@ void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
     }
     for (const QString& id : gone)
         stopping.append(timerName(id));
-    if (!stopping.isEmpty()) {
-        m_setup.systemctl(QStringList { QStringLiteral("stop") } + stopping);
-        m_setup.systemctl(QStringList { QStringLiteral("clean"), QStringLiteral("--what=state") } + stopping);
-    }
-
-    for (const QString& id : gone) {
-        for (const QString& name : QStringList { wantsFolder + QLatin1Char('/') + timerName(id), timerName(id), serviceName(id) }) {
-            const QString path = folder.filePath(name);
-            if (QFileInfo(path).isSymLink() || QFileInfo::exists(path)) {
-                if (!QFile::remove(path))
-                    Log::write(QStringLiteral("could not remove the alarm unit %1").arg(path));
-            }
-        }
-    }
+    if (!stopping.isEmpty())
+        stopTimers(stopping, m_setup.systemctl);
+    for (const QString& id : gone)
+        removeUnitFiles(folder, id);
     QStringList starting;
+    QStringList startingIds;
     for (const Units& units : writes) {
         const QString timerPath = folder.filePath(timerName(units.id));
         std::optional<QString> failure = UserFile::write(folder.filePath(serviceName(units.id)), units.service);
@@ -210,13 +233,27 @@ void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
         }
         if (failure)
             Log::write(QStringLiteral("could not register the alarm %1 with systemd: %2").arg(units.id, *failure));
-        else
+        else {
             starting.append(timerName(units.id));
+            startingIds.append(units.id);
+        }
     }
+    for (const QString& id : gone)
+        m_unstarted.remove(id);
     if (m_setup.systemctl({ QStringLiteral("daemon-reload") }) != 0)
         Log::write(QStringLiteral("systemctl --user daemon-reload failed; alarm changes take effect at the next login"));
-    if (!starting.isEmpty() && m_setup.systemctl(QStringList { QStringLiteral("start") } + starting) != 0)
-        Log::write(QStringLiteral("systemctl --user could not start the timers %1").arg(starting.join(QStringLiteral(", "))));
+    if (starting.isEmpty())
+        return;
+    const bool started = m_setup.systemctl(QStringList { QStringLiteral("start") } + starting) == 0;
+    for (const QString& id : startingIds) {
+        if (started)
+            m_unstarted.remove(id);
+        else
+            m_unstarted.insert(id);
+    }
+    if (!started)
+        Log::write(QStringLiteral("systemctl --user could not start the timers %1; tried again at the next change")
+                       .arg(starting.join(QStringLiteral(", "))));
 }
 
 void SystemdAlarmScheduler::fallBack()

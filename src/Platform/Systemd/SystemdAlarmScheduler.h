@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QThreadPool>
 
@@ -32,6 +33,9 @@ public:
         QString program; // what the services run
         Systemctl systemctl = &runSystemctl;
         std::function<QDateTime()> localClock = &QDateTime::currentDateTime;
+        // Asked this many times, a second apart, before falling back: at login the user manager
+        // may be busy.
+        int probeAttempts = 3;
     };
 
     // `onFallback` is called on the main thread once the alarms have moved to `fallback`.
@@ -49,6 +53,9 @@ public:
 
     // $XDG_CONFIG_HOME/systemd/user
     static QString defaultUnitFolder();
+    // Takes one alarm's units away at once, on the calling thread, touching no other alarm: for a
+    // process that knows only that alarm.
+    static void removeUnits(const QString& unitFolder, const QString& id, const Systemctl& systemctl = &runSystemctl);
     static int runSystemctl(const QStringList& arguments);
 
 private:
@@ -68,6 +75,8 @@ private:
     std::optional<QMap<QString, ScheduledAlarm>> m_pending;
     // Only the worker touches these.
     std::optional<bool> m_managerAnswers;
+    // Timers whose start failed: started again at the next sync, although their files are right.
+    QSet<QString> m_unstarted;
     QThreadPool m_worker;
 };
 

@@ -58,17 +58,6 @@ QByteArray serviceText(const QString& alarmId, const QString& program)
         .toUtf8();
 }
 
-std::optional<QDate> onceDay(const QByteArray& text)
-{
-    static const QRegularExpression line(QStringLiteral("^OnCalendar=(\\d{4}-\\d{2}-\\d{2}) \\d{2}:\\d{2}:00$"),
-        QRegularExpression::MultilineOption);
-    const QRegularExpressionMatch match = line.match(QString::fromUtf8(text));
-    if (!match.hasMatch())
-        return std::nullopt;
-    const QDate day = QDate::fromString(match.captured(1), Qt::ISODate);
-    return day.isValid() ? std::optional(day) : std::nullopt;
-}
-
 QString execArgument(const QString& word)
 {
     QString quoted = QStringLiteral("\"");

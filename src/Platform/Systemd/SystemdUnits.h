@@ -25,9 +25,6 @@ QByteArray timerText(const ScheduledAlarm& alarm, const QDate& day);
 // The service the timer starts: `program --fire-alarm ID`.
 QByteArray serviceText(const QString& alarmId, const QString& program);
 
-// The day a one-time alarm's timer names, when `text` is such a timer for `alarm`'s time.
-std::optional<QDate> onceDay(const QByteArray& text);
-
 // One word of an ExecStart line, quoted so that systemd reads exactly `word`: no specifiers, no
 // variables, no escapes left to interpret.
 QString execArgument(const QString& word);

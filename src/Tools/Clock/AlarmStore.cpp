@@ -190,10 +190,11 @@ void AlarmStore::save()
 
 void AlarmStore::schedule(const Alarm& alarm)
 {
-    const QString id = idText(alarm.id);
-    m_scheduler.withdraw(id);
-    if (!alarm.enabled)
+    // Registering replaces what the id had: a change is one step for the scheduler, not two.
+    if (!alarm.enabled) {
+        m_scheduler.withdraw(idText(alarm.id));
         return;
+    }
     if (m_requestAuthorization)
         m_requestAuthorization();
     m_scheduler.schedule(scheduled(alarm));

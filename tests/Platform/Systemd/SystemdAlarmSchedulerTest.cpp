@@ -38,9 +38,13 @@ protected:
                 [this](const QStringList& arguments) {
                     QMutexLocker lock(&mutex);
                     calls << arguments.join(QLatin1Char(' '));
-                    return arguments.constFirst() == QStringLiteral("show") ? probeStatus : 0;
+                    if (arguments.constFirst() == QStringLiteral("show"))
+                        return failingProbes-- > 0 ? 1 : probeStatus;
+                    if (arguments.constFirst() == QStringLiteral("start"))
+                        return failingStarts-- > 0 ? 1 : 0;
+                    return 0;
                 },
-                [this] { return now; } },
+                [this] { return now; }, probeAttempts },
             fallback, [this] { ++fallbacks; });
     }
 
@@ -54,6 +58,9 @@ protected:
     FakeAlarmScheduler fallback;
     int fallbacks = 0;
     int probeStatus = 0;
+    int failingProbes = 0;
+    int failingStarts = 0;
+    int probeAttempts = 1;
     QDateTime now { QDate(2026, 12, 11), QTime(12, 0), QTimeZone::utc() };
     QMutex mutex;
     QStringList calls;
@@ -97,7 +104,7 @@ TEST_F(SystemdAlarmSchedulerTest, EachAlarmIsAnEnabledTimerAndItsServiceAndWithd
 
     scheduler->withdraw(idA);
     scheduler->waitForSync();
-    EXPECT_EQ(takeCalls(), (QStringList { QStringLiteral("stop ") + timer(idA),
+    EXPECT_EQ(takeCalls(), (QStringList { QStringLiteral("stop ") + timer(idA), QStringLiteral("reset-failed ") + timer(idA),
                                QStringLiteral("clean --what=state ") + timer(idA), reload }));
     EXPECT_FALSE(folder.exists(timer(idA)));
     EXPECT_FALSE(folder.exists(service(idA)));
@@ -122,35 +129,34 @@ TEST_F(SystemdAlarmSchedulerTest, StartingAgainRemovesWhatADeletedAlarmLeftAndRe
     // The changed timer loses its last-rung stamp, or 06:45, passed today, would ring on start.
     EXPECT_EQ(takeCalls(),
         (QStringList { probe, QStringLiteral("stop %1 %2").arg(timer(idA), timer(idB)),
+            QStringLiteral("reset-failed %1 %2").arg(timer(idA), timer(idB)),
             QStringLiteral("clean --what=state %1 %2").arg(timer(idA), timer(idB)), reload,
             QStringLiteral("start ") + timer(idA) }));
     EXPECT_TRUE(folder.read(timer(idA)).contains("OnCalendar=*-*-* 06:45:00\n"));
     EXPECT_FALSE(folder.exists(timer(idB)));
 }
 
-TEST_F(SystemdAlarmSchedulerTest, AOneTimeAlarmKeepsItsDayUntilItHasPassed)
+TEST_F(SystemdAlarmSchedulerTest, AOneTimeAlarmNamesTheNextDayItsTimeComes)
 {
-    const ScheduledAlarm once { idA, 9, 30, false, {}, {} };
-    now = QDateTime(QDate(2026, 12, 11), QTime(10, 0), QTimeZone::utc());
-    {
-        auto scheduler = make();
-        scheduler->schedule(once);
+    const struct {
+        QTime now;
+        QTime alarm;
+        QDate expected;
+    } cases[] = {
+        { QTime(8, 0), QTime(7, 0), QDate(2026, 12, 12) }, // passed today: tomorrow
+        { QTime(8, 30), QTime(9, 0), QDate(2026, 12, 11) }, // the same alarm moved later: today after all
+        { QTime(9, 0), QTime(9, 0), QDate(2026, 12, 12) }, // its own minute: tomorrow
+    };
+    const QDate today(2026, 12, 11);
+    auto scheduler = make();
+    for (const auto& c : cases) {
+        now = QDateTime(today, c.now, QTimeZone::utc());
+        scheduler->replaceAll({ { idA, c.alarm.hour(), c.alarm.minute(), false, {}, {} } });
+        scheduler->waitForSync();
+        const QString expected = QStringLiteral("OnCalendar=%1 %2:00\n").arg(c.expected.toString(Qt::ISODate), c.alarm.toString(QStringLiteral("HH:mm")));
+        EXPECT_TRUE(folder.read(timer(idA)).contains(expected.toUtf8()))
+            << c.now.toString().toStdString() << " " << folder.read(timer(idA)).constData();
     }
-    EXPECT_TRUE(folder.read(timer(idA)).contains("OnCalendar=2026-12-12 09:30:00\n"));
-    // Past midnight but before its time, the day it named is still the one.
-    now = QDateTime(QDate(2026, 12, 12), QTime(1, 0), QTimeZone::utc());
-    {
-        auto scheduler = make();
-        scheduler->replaceAll({ once });
-    }
-    EXPECT_TRUE(folder.read(timer(idA)).contains("OnCalendar=2026-12-12 09:30:00\n"));
-    // Once passed (rung, or missed where no user manager ran), it names its next day.
-    now = QDateTime(QDate(2026, 12, 12), QTime(9, 31), QTimeZone::utc());
-    {
-        auto scheduler = make();
-        scheduler->replaceAll({ once });
-    }
-    EXPECT_TRUE(folder.read(timer(idA)).contains("OnCalendar=2026-12-13 09:30:00\n"));
 }
 
 TEST_F(SystemdAlarmSchedulerTest, WithoutAUserManagerEveryAlarmGoesToTheFallback)
@@ -170,6 +176,27 @@ TEST_F(SystemdAlarmSchedulerTest, WithoutAUserManagerEveryAlarmGoesToTheFallback
     EXPECT_EQ(takeCalls(), QStringList { probe }) << "asked once, nothing written";
     EXPECT_FALSE(folder.exists(timer(idA)));
     EXPECT_EQ(fallbacks, 1);
+}
+
+TEST_F(SystemdAlarmSchedulerTest, ABusyManagerIsAskedAgainAndAFailedStartIsTriedAgain)
+{
+    probeAttempts = 3;
+    failingProbes = 1;
+    failingStarts = 1;
+    auto scheduler = make();
+    scheduler->schedule({ idA, 7, 5, true, {}, {} });
+    scheduler->waitForSync();
+    EXPECT_EQ(takeCalls(), (QStringList { probe, probe, reload, QStringLiteral("start ") + timer(idA) }));
+    EXPECT_TRUE(scheduler->ringsWithoutQuickhalo());
+    // The files are right, but the timer never started: the next sync starts it.
+    scheduler->replaceAll({ { idA, 7, 5, true, {}, {} } });
+    scheduler->waitForSync();
+    EXPECT_EQ(takeCalls(), (QStringList { QStringLiteral("stop ") + timer(idA), QStringLiteral("reset-failed ") + timer(idA),
+                               QStringLiteral("clean --what=state ") + timer(idA), reload, QStringLiteral("start ") + timer(idA) }));
+    scheduler->replaceAll({ { idA, 7, 5, true, {}, {} } });
+    scheduler->waitForSync();
+    EXPECT_EQ(takeCalls(), QStringList {}) << "started now: nothing more";
+    EXPECT_EQ(fallbacks, 0);
 }
 
 TEST_F(SystemdAlarmSchedulerTest, ABurstOfChangesCostsAtMostTwoReloads)

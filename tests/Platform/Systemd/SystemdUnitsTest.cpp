@@ -37,13 +37,10 @@ TEST(SystemdUnits, ATimerRingsDailyOrOnItsOneDayAndPersists)
     EXPECT_TRUE(dailyText.contains("\nAccuracySec=1s\n")) << "systemd's default would ring up to a minute late";
     EXPECT_TRUE(dailyText.contains("\nWantedBy=timers.target\n"));
     EXPECT_FALSE(dailyText.contains("Wake")) << "the label stays out of the unit: it is the user's free text";
-    EXPECT_EQ(SystemdUnits::onceDay(dailyText), std::nullopt);
 
     const ScheduledAlarm once { id, 23, 59, false, QStringLiteral("Alarm"), QStringLiteral("23:59") };
     const QByteArray onceText = SystemdUnits::timerText(once, QDate(2027, 1, 2));
     EXPECT_TRUE(onceText.contains("\nOnCalendar=2027-01-02 23:59:00\n")) << onceText.constData();
-    EXPECT_EQ(SystemdUnits::onceDay(onceText), QDate(2027, 1, 2));
-    EXPECT_EQ(SystemdUnits::onceDay("OnCalendar=2027-02-30 23:59:00\n"), std::nullopt) << "no such day";
 }
 
 TEST(SystemdUnits, TheServiceRunsTheProgramExactlyAsNamed)
