@@ -3,6 +3,7 @@
 #include "App/CheckConfig.h"
 #include "App/QuitOnSignals.h"
 #include "App/FireAlarmCommand.h"
+#include "App/ReminderCommand.h"
 #include "App/SingleInstance.h"
 #include "App/TrayShell.h"
 #include "App/UnitsCommand.h"
@@ -28,6 +29,7 @@
 #include "Tools/Clock/TimerTool.h"
 
 #include <csignal>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -65,6 +67,11 @@ void describeCommandLine(QCommandLineParser& parser)
                        "the rest of the command line is the phrase, after an optional --json. Exit 0: a result, "
                        "1: none, 2: no phrase."),
         QStringLiteral("phrase") });
+    parser.addOption({ QStringLiteral("parse-reminder"),
+        QStringLiteral("Print, as one JSON object, the reminder a typed line such as \"call mum tomorrow 6pm\" makes "
+                       "(title, due, hasTime, match) and exit; the rest of the command line is the line, after an "
+                       "optional --now ISO-8601 moment. Exit 0, or 2 for a bad --now."),
+        QStringLiteral("text") });
     parser.addOption({ QStringLiteral("fire-alarm"),
         QStringLiteral("Ring the alarm with this id now, as its systemd timer does: in the Quickhalo that is running, "
                        "else as a notification. Exit 0: rung, 1: no such alarm or no notification server."),
@@ -158,6 +165,18 @@ int runUnits(int argc, char** argv, int units)
         QTextStream(stderr) << (outcome->exitCode == UnitsCommand::usage ? QString() : QStringLiteral("quickhalo: "))
                             << outcome->err << Qt::endl;
     return outcome->exitCode;
+}
+
+// Like --calc: everything after it is the line (after an optional --now), and no display is needed.
+int runParseReminder(int argc, char** argv, int parse)
+{
+    QCoreApplication app(argc, argv);
+    const ReminderCommand::Outcome outcome = ReminderCommand::run(wordsAfter(argc, argv, parse), QDateTime::currentDateTime());
+    if (!outcome.out.isEmpty())
+        QTextStream(stdout) << outcome.out << '\n';
+    if (!outcome.err.isEmpty())
+        QTextStream(stderr) << "quickhalo: " << outcome.err << Qt::endl;
+    return outcome.exitCode;
 }
 
 int runFireAlarm(int argc, char** argv, int fire)
@@ -338,10 +357,14 @@ int main(int argc, char** argv)
     // The first of the two wins: what follows it is its own text, whatever it holds.
     const int calc = argumentIndex(argc, argv, "--calc");
     const int units = argumentIndex(argc, argv, "--units");
-    if (calc < argc && calc < units)
+    const int reminder = argumentIndex(argc, argv, "--parse-reminder");
+    const int first = std::min({ calc, units, reminder });
+    if (first < argc && first == calc)
         return runCalculator(argc, argv, calc);
-    if (units < argc)
+    if (first < argc && first == units)
         return runUnits(argc, argv, units);
+    if (first < argc && first == reminder)
+        return runParseReminder(argc, argv, reminder);
     if (const int fire = argumentIndex(argc, argv, "--fire-alarm"); fire < argc)
         return runFireAlarm(argc, argv, fire);
     if (wantsCommandLineTool(argc, argv))
