@@ -113,13 +113,13 @@ std::optional<QDateTime> firstAlarm(icalcomponent* todo, const std::optional<QDa
 
 }
 
-std::optional<CalendarTodo> read(const QByteArray& bytes, QString* why)
+std::optional<ReminderItem> read(const QByteArray& bytes, QString* why)
 {
     const std::optional<Parsed> parsed = parse(bytes, why);
     if (!parsed)
         return std::nullopt;
     icalcomponent* todo = parsed->todo;
-    CalendarTodo item;
+    ReminderItem item;
     item.uid = text(icalcomponent_get_uid(todo));
     item.summary = text(icalcomponent_get_summary(todo));
     if (icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY)) {
@@ -148,24 +148,25 @@ QByteArray create(const NewTodo& todo, const QDateTime& now)
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//Quickhalo//Reminders//EN"));
     icalcomponent* item = icalcomponent_new(ICAL_VTODO_COMPONENT);
+    const NewReminder& reminder = todo.reminder;
     icalcomponent_add_property(item, icalproperty_new_uid(todo.uid.toUtf8().constData()));
     icalcomponent_add_property(item, icalproperty_new_dtstamp(utc(now)));
     icalcomponent_add_property(item, icalproperty_new_created(utc(now)));
-    icalcomponent_add_property(item, icalproperty_new_summary(todo.summary.toUtf8().constData()));
+    icalcomponent_add_property(item, icalproperty_new_summary(reminder.summary.toUtf8().constData()));
     icalcomponent_add_property(item, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
-    if (todo.due) {
-        if (todo.hasTime) {
-            icalcomponent_add_property(item, icalproperty_new_due(utc(*todo.due)));
+    if (reminder.due) {
+        if (reminder.hasTime) {
+            icalcomponent_add_property(item, icalproperty_new_due(utc(*reminder.due)));
             icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
             icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-            icalcomponent_add_property(alarm, icalproperty_new_description(todo.summary.toUtf8().constData()));
+            icalcomponent_add_property(alarm, icalproperty_new_description(reminder.summary.toUtf8().constData()));
             icaltriggertype trigger {};
-            trigger.time = utc(*todo.due);
+            trigger.time = utc(*reminder.due);
             trigger.duration = icaldurationtype_null_duration();
             icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
             icalcomponent_add_component(item, alarm);
         } else {
-            const QDate day = todo.due->date();
+            const QDate day = reminder.due->date();
             icaltimetype date = icaltime_null_date();
             date.year = day.year();
             date.month = day.month();
@@ -232,7 +233,7 @@ std::optional<QByteArray> complete(const QByteArray& bytes, const QDateTime& now
         }
         result += physical;
     }
-    const std::optional<CalendarTodo> check = read(result, why);
+    const std::optional<ReminderItem> check = read(result, why);
     if (!check || !check->completed) {
         if (why && check)
             *why = QStringLiteral("it could not be marked done");

@@ -33,7 +33,7 @@ QStringList lines(const QByteArray& bytes)
 TEST(IcalTodo, WhatItWritesReadsBackWithItsDueAndAlert)
 {
     const QDateTime due(QDate(2026, 12, 11), QTime(18, 0), QTimeZone("Europe/Berlin"));
-    const QByteArray timed = IcalTodo::create({ QStringLiteral("A-1@quickhalo"), QStringLiteral("call mum"), due, true }, now);
+    const QByteArray timed = IcalTodo::create({ QStringLiteral("A-1@quickhalo"), { QStringLiteral("call mum"), due, true } }, now);
     const QStringList written = lines(timed);
     EXPECT_TRUE(written.contains(QStringLiteral("DUE:20261211T170000Z"))) << timed.constData();
     EXPECT_TRUE(written.contains(QStringLiteral("DTSTAMP:20261210T091530Z")));
@@ -42,7 +42,7 @@ TEST(IcalTodo, WhatItWritesReadsBackWithItsDueAndAlert)
     EXPECT_TRUE(written.contains(QStringLiteral("ACTION:DISPLAY")));
     EXPECT_TRUE(written.contains(QStringLiteral("DESCRIPTION:call mum")));
     EXPECT_TRUE(written.contains(QStringLiteral("TRIGGER;VALUE=DATE-TIME:20261211T170000Z")));
-    const std::optional<CalendarTodo> back = IcalTodo::read(timed);
+    const std::optional<ReminderItem> back = IcalTodo::read(timed);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->uid, QStringLiteral("A-1@quickhalo"));
     EXPECT_EQ(back->summary, QStringLiteral("call mum"));
@@ -53,15 +53,15 @@ TEST(IcalTodo, WhatItWritesReadsBackWithItsDueAndAlert)
     EXPECT_FALSE(back->completed);
 
     const QByteArray dated
-        = IcalTodo::create({ QStringLiteral("A-2"), QStringLiteral("pay rent"), QDateTime(QDate(2026, 12, 11), QTime(12, 0)), false }, now);
+        = IcalTodo::create({ QStringLiteral("A-2"), { QStringLiteral("pay rent"), QDateTime(QDate(2026, 12, 11), QTime(12, 0)), false } }, now);
     EXPECT_TRUE(lines(dated).contains(QStringLiteral("DUE;VALUE=DATE:20261211"))) << dated.constData();
     EXPECT_FALSE(dated.contains("VALARM")) << "a day without a time has no alert";
-    const std::optional<CalendarTodo> day = IcalTodo::read(dated);
+    const std::optional<ReminderItem> day = IcalTodo::read(dated);
     ASSERT_TRUE(day);
     EXPECT_TRUE(day->dueIsDate);
     EXPECT_EQ(day->due, QDateTime(QDate(2026, 12, 11), QTime(12, 0)));
 
-    const std::optional<CalendarTodo> undated = IcalTodo::read(IcalTodo::create({ QStringLiteral("A-3"), QStringLiteral("buy milk"), {}, false }, now));
+    const std::optional<ReminderItem> undated = IcalTodo::read(IcalTodo::create({ QStringLiteral("A-3"), { QStringLiteral("buy milk"), {}, false } }, now));
     ASSERT_TRUE(undated);
     EXPECT_FALSE(undated->due);
     EXPECT_FALSE(undated->alarm);
@@ -78,20 +78,20 @@ TEST(IcalTodo, ReadsOtherProgramsZonesAndRelativeAlerts)
         "BEGIN:VTODO\r\nUID:b@elsewhere\r\nSUMMARY:dentist\r\nDUE;TZID=Europe/Berlin:20270614T090000\r\nX-MINE:keep me\r\n"
         "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:dentist\r\nTRIGGER;RELATED=END:-PT15M\r\nEND:VALARM\r\n"
         "END:VTODO\r\n");
-    const std::optional<CalendarTodo> todo = IcalTodo::read(berlin);
+    const std::optional<ReminderItem> todo = IcalTodo::read(berlin);
     ASSERT_TRUE(todo);
     const QDateTime due(QDate(2027, 6, 14), QTime(7, 0), QTimeZone::utc()); // summer time: UTC+2
     EXPECT_EQ(todo->due, due);
     EXPECT_EQ(todo->alarm, due.addSecs(-15 * 60));
 
     // What todoman writes: UTC, no alert; and a floating time, read on the local clock.
-    const std::optional<CalendarTodo> todoman = IcalTodo::read(calendar(
+    const std::optional<ReminderItem> todoman = IcalTodo::read(calendar(
         "BEGIN:VTODO\nCREATED;VALUE=DATE-TIME:20261211T142806Z\nDUE;VALUE=DATE-TIME:20261211T180000Z\n"
         "STATUS:NEEDS-ACTION\nSUMMARY:call mum\nUID:ca18f61c@vm\nEND:VTODO\n"));
     ASSERT_TRUE(todoman);
     EXPECT_EQ(todoman->due, QDateTime(QDate(2026, 12, 11), QTime(18, 0), QTimeZone::utc()));
     EXPECT_FALSE(todoman->alarm);
-    const std::optional<CalendarTodo> floating
+    const std::optional<ReminderItem> floating
         = IcalTodo::read(calendar("BEGIN:VTODO\r\nUID:f\r\nDUE:20261211T080000\r\nSTATUS:COMPLETED\r\nEND:VTODO\r\n"));
     ASSERT_TRUE(floating);
     EXPECT_EQ(floating->due, QDateTime(QDate(2026, 12, 11), QTime(8, 0)));
@@ -106,7 +106,7 @@ TEST(IcalTodo, TickingOffChangesOnlyTheCompletionAndKeepsEverythingElse)
         "BEGIN:VEVENT\r\nUID:e@elsewhere\r\nDTSTART:20261212T100000Z\r\nSUMMARY:an event beside it\r\nEND:VEVENT\r\n");
     const std::optional<QByteArray> done = IcalTodo::complete(original, now);
     ASSERT_TRUE(done);
-    const std::optional<CalendarTodo> todo = IcalTodo::read(*done);
+    const std::optional<ReminderItem> todo = IcalTodo::read(*done);
     ASSERT_TRUE(todo);
     EXPECT_TRUE(todo->completed);
     const QStringList changed { QStringLiteral("STATUS"), QStringLiteral("COMPLETED"), QStringLiteral("PERCENT-COMPLETE"),
