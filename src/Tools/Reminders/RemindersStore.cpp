@@ -1,0 +1,153 @@
+#include "Tools/Reminders/RemindersStore.h"
+
+#include "Base/Log.h"
+#include "Base/Preferences.h"
+#include "Tools/Reminders/ReminderText.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <algorithm>
+
+namespace Quickhalo {
+
+RemindersStore::RemindersStore(
+    RemindersDatabase& database, Preferences& preferences, const DateDetector& detector, std::function<QDateTime()> now)
+    : m_database(database)
+    , m_preferences(preferences)
+    , m_detector(detector)
+    , m_now(std::move(now))
+    , m_selectedListId(preferences.text(listKey).value_or(QString()))
+{
+    m_worker.setMaxThreadCount(1);
+}
+
+RemindersStore::~RemindersStore()
+{
+    m_worker.waitForDone();
+}
+
+template <typename Result> void RemindersStore::ask(std::function<Result()> work, std::function<void(Result)> done)
+{
+    ++m_pending;
+    m_worker.start([this, work = std::move(work), done = std::move(done)] {
+        Result result = work();
+        // The store outlives its worker's tasks (it waits for them); an answer still queued when
+        // it goes is dropped with it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, result = std::move(result)] {
+                --m_pending;
+                done(result);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void RemindersStore::waitForIdle()
+{
+    while (m_pending > 0) {
+        m_worker.waitForDone();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+}
+
+void RemindersStore::requestAccess()
+{
+    ask<std::optional<QString>>([this] { return m_database.accessProblem(); },
+        [this](std::optional<QString> problem) {
+            m_access = problem ? Access::denied : Access::granted;
+            m_accessProblem = problem.value_or(QString());
+            Q_EMIT changed();
+            if (!problem)
+                loadLists();
+        });
+}
+
+void RemindersStore::loadLists()
+{
+    ask<QList<ReminderList>>([this] { return m_database.lists(); },
+        [this](QList<ReminderList> lists) {
+            m_lists = std::move(lists);
+            const bool known = std::any_of(
+                m_lists.cbegin(), m_lists.cend(), [this](const ReminderList& list) { return list.id == m_selectedListId; });
+            if (known) {
+                Q_EMIT changed();
+                reload();
+                return;
+            }
+            // The default list: the one called "Reminders", else the first.
+            const auto reminders = std::find_if(m_lists.cbegin(), m_lists.cend(),
+                [](const ReminderList& list) { return list.title == QStringLiteral("Reminders"); });
+            selectList(reminders != m_lists.cend() ? reminders->id : m_lists.isEmpty() ? QString() : m_lists.first().id);
+        });
+}
+
+void RemindersStore::selectList(const QString& id)
+{
+    m_selectedListId = id;
+    if (id.isEmpty())
+        m_preferences.remove(listKey);
+    else
+        m_preferences.setText(listKey, id);
+    m_reminders.clear();
+    Q_EMIT changed();
+    reload();
+}
+
+void RemindersStore::reload()
+{
+    if (m_access != Access::granted || m_selectedListId.isEmpty())
+        return;
+    const QString list = m_selectedListId;
+    ask<QList<ReminderItem>>([this, list] { return m_database.openReminders(list); },
+        [this, list](QList<ReminderItem> items) {
+            if (list != m_selectedListId)
+                return;
+            sort(items);
+            m_reminders = std::move(items);
+            Q_EMIT changed();
+        });
+}
+
+void RemindersStore::add(const QString& text)
+{
+    const ReminderText::Result result = ReminderText::extract(text, m_now(), m_detector);
+    if (result.title.isEmpty() || m_access != Access::granted || m_selectedListId.isEmpty())
+        return;
+    const QString list = m_selectedListId;
+    const NewReminder reminder { result.title, result.date, result.hasTime };
+    ask<std::optional<QString>>([this, list, reminder] { return m_database.add(list, reminder); },
+        [this](std::optional<QString> failure) {
+            if (failure)
+                Log::write(QStringLiteral("could not add the reminder: ") + *failure);
+            reload();
+        });
+}
+
+void RemindersStore::complete(const ReminderItem& item)
+{
+    ask<std::optional<QString>>([this, item] { return m_database.complete(item); },
+        [this](std::optional<QString> failure) {
+            if (failure)
+                Log::write(QStringLiteral("could not tick off the reminder: ") + *failure);
+            reload();
+        });
+}
+
+void RemindersStore::sort(QList<ReminderItem>& items)
+{
+    std::stable_sort(items.begin(), items.end(), [](const ReminderItem& a, const ReminderItem& b) {
+        if (a.due.has_value() != b.due.has_value())
+            return a.due.has_value();
+        if (a.due && *a.due != *b.due)
+            return *a.due < *b.due;
+        // A missing creation date counts as the distant past.
+        const qint64 createdA = a.created ? a.created->toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+        const qint64 createdB = b.created ? b.created->toMSecsSinceEpoch() : std::numeric_limits<qint64>::min();
+        return createdA < createdB;
+    });
+}
+
+}

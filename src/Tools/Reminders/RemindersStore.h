@@ -1,0 +1,75 @@
+#pragma once
+
+#include "Base/SharedInstance.h"
+#include "Platform/RemindersDatabase.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QThreadPool>
+
+#include <functional>
+#include <memory>
+
+namespace Quickhalo {
+
+class DateDetector;
+class Preferences;
+
+// The open reminders of one list, for the reminders tool: the database is asked on a worker, one
+// call at a time, and the answers are published on the main thread.
+class RemindersStore final : public QObject, public Shared<RemindersStore> {
+    Q_OBJECT
+
+public:
+    enum class Access { unknown, granted, denied };
+
+    static inline const QString listKey = QStringLiteral("remindersList");
+
+    RemindersStore(RemindersDatabase& database, Preferences& preferences, const DateDetector& detector,
+        std::function<QDateTime()> now = &QDateTime::currentDateTime);
+    ~RemindersStore() override;
+
+    Access access() const { return m_access; }
+    // Why the reminders cannot be used, when access is denied.
+    const QString& accessProblem() const { return m_accessProblem; }
+    const QList<ReminderList>& lists() const { return m_lists; }
+    const QList<ReminderItem>& reminders() const { return m_reminders; }
+    const QString& selectedListId() const { return m_selectedListId; }
+
+    // Asks whether the database can be used; once granted, loads the lists and the reminders.
+    void requestAccess();
+    // Stored, and the reminders of that list are loaded.
+    void selectList(const QString& id);
+    void reload();
+    // A typed line ("call mum tomorrow 6pm"); a blank one adds nothing.
+    void add(const QString& text);
+    void complete(const ReminderItem& item);
+
+    // Due first, soonest first; undated ones last; equal ones oldest first.
+    static void sort(QList<ReminderItem>& items);
+
+    // Blocks until what was asked of the database so far has been answered and published.
+    void waitForIdle();
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void loadLists();
+    // Runs `work` on the worker, then `done` with its result on the main thread.
+    template <typename Result> void ask(std::function<Result()> work, std::function<void(Result)> done);
+
+    RemindersDatabase& m_database;
+    Preferences& m_preferences;
+    const DateDetector& m_detector;
+    std::function<QDateTime()> m_now;
+    Access m_access = Access::unknown;
+    QString m_accessProblem;
+    QList<ReminderList> m_lists;
+    QList<ReminderItem> m_reminders;
+    QString m_selectedListId;
+    int m_pending = 0;
+    QThreadPool m_worker;
+};
+
+}
