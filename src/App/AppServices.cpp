@@ -15,6 +15,7 @@
 #include "Platform/Pulse/PulseSoundOutput.h"
 #include "Base/Log.h"
 #include "Platform/DBus/LogindSleepWatcher.h"
+#include "Platform/Ical/VdirReminders.h"
 #include "Platform/Qt/QtClock.h"
 #include "Platform/Systemd/SystemdAlarmScheduler.h"
 #include "Platform/Qt/QtWebRequests.h"
@@ -52,6 +53,8 @@
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/StopwatchTool.h"
 #include "Tools/Clock/TimerTool.h"
+#include "Tools/Reminders/EnglishDateDetector.h"
+#include "Tools/Reminders/RemindersStore.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"
@@ -107,6 +110,9 @@ struct AppServices::Parts {
     ClockBadgeSources badges;
     XdgAutostart loginItem { XdgEnvironment::fromProcessEnvironment(), QCoreApplication::applicationFilePath() };
     XdgInstalledApplications applications { XdgEnvironment::fromProcessEnvironment() };
+    EnglishDateDetector dateDetector;
+    // Made with the reminders store, where the preferences say.
+    std::unique_ptr<VdirReminders> reminders;
     // Made with the ring controller, on first use.
     std::unique_ptr<RingPanel> panel;
     std::unique_ptr<RingBackdrop> backdrop;
@@ -167,6 +173,13 @@ AppServices::AppServices()
         return std::make_unique<AlarmStore>(parts.alarmScheduler,
             Paths::supportDirectory() + QStringLiteral("/") + AlarmStore::fileName,
             [] { Notifier::shared().requestAuthorizationIfNeeded(); });
+    });
+    own<RemindersStore>([&parts] {
+        if (!parts.reminders) {
+            const QString root = Preferences::shared().text(QStringLiteral("remindersRoot")).value_or(VdirReminders::defaultRoot());
+            parts.reminders = std::make_unique<VdirReminders>(root);
+        }
+        return std::make_unique<RemindersStore>(*parts.reminders, Preferences::shared(), parts.dateDetector);
     });
     own<SystemVolume>([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
     own<RingSounds>(

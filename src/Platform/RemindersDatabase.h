@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -49,6 +50,15 @@ public:
     // Nothing when it worked; otherwise why not.
     virtual std::optional<QString> add(const QString& listId, const NewReminder& reminder) = 0;
     virtual std::optional<QString> complete(const ReminderItem& item) = 0;
+
+    // Where the reminders are kept, for the user; and the folders to watch for changes made by
+    // other programs while a list is shown. Callable from any thread.
+    virtual QString location() const { return {}; }
+    virtual QStringList watchedFolders(const QString& listId) const
+    {
+        Q_UNUSED(listId)
+        return {};
+    }
 };
 
 }

@@ -34,7 +34,7 @@ std::vector<ToolEntry> makeEntries()
         { "screenRecord", ToolRun::panel },
         { "voiceMemo", ToolRun::panel, std::nullopt, ToolBadge::recording },
         { "units", ToolRun::panel, ToolPanelFace { QStringLiteral("units"), QSizeF(420, 230) } },
-        { "reminders", ToolRun::panel },
+        { "reminders", ToolRun::panel, ToolPanelFace { QStringLiteral("reminders"), QSizeF(360, 440) } },
     };
     std::vector<ToolEntry> entries;
     for (const Row& row : rows) {

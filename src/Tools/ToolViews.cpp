@@ -9,6 +9,8 @@
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolRegistry.h"
+#include "Tools/Reminders/RemindersStore.h"
+#include "Tools/Reminders/RemindersView.h"
 #include "Tools/Units/UnitsView.h"
 
 #include "Base/Preferences.h"
@@ -45,6 +47,10 @@ const std::map<BuiltinTool, Factory>& factories()
                 return new UnitsView(services.clipboardHistory,
                     services.preferences ? *services.preferences : Preferences::shared(),
                     services.currencies ? *services.currencies : CurrencyService::shared(), handoff);
+            } },
+        { BuiltinTool::reminders,
+            [](const Services&, const ToolViewHandoff&) {
+                return new RemindersView(RemindersStore::shared(), RemindersStore::shared().location());
             } },
     };
     return views;

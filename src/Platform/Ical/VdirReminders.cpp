@@ -49,6 +49,20 @@ void VdirReminders::reportOnce(const QString& path, const QString& why)
     Log::write(QStringLiteral("skipped the reminder file %1: %2").arg(path, why));
 }
 
+QString VdirReminders::location() const
+{
+    const QString home = QDir::homePath();
+    return m_root.startsWith(home + QLatin1Char('/')) ? QStringLiteral("~") + m_root.mid(home.size()) : m_root;
+}
+
+QStringList VdirReminders::watchedFolders(const QString& listId) const
+{
+    QStringList folders { m_root };
+    if (isListName(listId))
+        folders << listFolder(listId);
+    return folders;
+}
+
 std::optional<QString> VdirReminders::accessProblem()
 {
     const QFileInfo root(m_root);

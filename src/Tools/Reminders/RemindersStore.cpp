@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSet>
 
 #include <algorithm>
 
@@ -20,6 +21,26 @@ RemindersStore::RemindersStore(
     , m_selectedListId(preferences.text(listKey).value_or(QString()))
 {
     m_worker.setMaxThreadCount(1);
+    m_changeDelay.setSingleShot(true);
+    m_changeDelay.setInterval(250);
+    connect(&m_changeDelay, &QTimer::timeout, this, [this] {
+        if (m_access == Access::granted)
+            loadLists();
+    });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_changeDelay, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_changeDelay, qOverload<>(&QTimer::start));
+}
+
+void RemindersStore::watch()
+{
+    const QStringList wanted = m_database.watchedFolders(m_selectedListId);
+    const QStringList watched = m_watcher.directories();
+    if (QSet<QString>(wanted.cbegin(), wanted.cend()) == QSet<QString>(watched.cbegin(), watched.cend()))
+        return;
+    if (!watched.isEmpty())
+        m_watcher.removePaths(watched);
+    if (!wanted.isEmpty())
+        m_watcher.addPaths(wanted);
 }
 
 RemindersStore::~RemindersStore()
@@ -107,6 +128,7 @@ void RemindersStore::reload()
                 return;
             sort(items);
             m_reminders = std::move(items);
+            watch();
             Q_EMIT changed();
         });
 }

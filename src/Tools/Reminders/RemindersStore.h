@@ -4,7 +4,9 @@
 #include "Platform/RemindersDatabase.h"
 
 #include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QObject>
+#include <QTimer>
 #include <QThreadPool>
 
 #include <functional>
@@ -35,6 +37,7 @@ public:
     const QList<ReminderList>& lists() const { return m_lists; }
     const QList<ReminderItem>& reminders() const { return m_reminders; }
     const QString& selectedListId() const { return m_selectedListId; }
+    QString location() const { return m_database.location(); }
 
     // Asks whether the database can be used; once granted, loads the lists and the reminders.
     void requestAccess();
@@ -56,6 +59,7 @@ Q_SIGNALS:
 
 private:
     void loadLists();
+    void watch();
     // Runs `work` on the worker, then `done` with its result on the main thread.
     template <typename Result> void ask(std::function<Result()> work, std::function<void(Result)> done);
 
@@ -69,6 +73,9 @@ private:
     QList<ReminderItem> m_reminders;
     QString m_selectedListId;
     int m_pending = 0;
+    // Other programs' changes (todoman, a sync) reload the list, a moment after the last one.
+    QFileSystemWatcher m_watcher;
+    QTimer m_changeDelay;
     QThreadPool m_worker;
 };
 
