@@ -416,6 +416,25 @@ TEST_F(RingGesture, ATimerStartedFromTheClockToolRingsWithItsPanelClosed)
         << "the toast";
 }
 
+TEST_F(RingGesture, AReminderTypedInTheRemindersPanelIsAToDoOnDisk)
+{
+    QLineEdit field;
+    ASSERT_NO_FATAL_FAILURE(enterInToolOver(field, BuiltinTool::reminders, QStringLiteral("call mum tomorrow 6pm")));
+    const QDir list(m_home.filePath(QStringLiteral("data/calendars/reminders")));
+    ASSERT_TRUE(waitUntil([&] { return !list.entryList({ QStringLiteral("*.ics") }, QDir::Files).isEmpty(); }))
+        << m_log.constData();
+    QFile file(list.filePath(list.entryList({ QStringLiteral("*.ics") }, QDir::Files).constFirst()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString ics = QString::fromUtf8(file.readAll());
+    const QDateTime due(QDate::currentDate().addDays(1), QTime(18, 0));
+    const QString dueUtc = due.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    EXPECT_TRUE(ics.contains(QStringLiteral("SUMMARY:call mum"))) << ics.toStdString();
+    EXPECT_TRUE(ics.contains(QStringLiteral("DUE:") + dueUtc));
+    EXPECT_TRUE(ics.contains(QStringLiteral("BEGIN:VALARM")));
+    EXPECT_TRUE(ics.contains(QStringLiteral("TRIGGER;VALUE=DATE-TIME:") + dueUtc));
+    EXPECT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Reminders")).has_value(); }, 1000)) << "the panel stays open";
+}
+
 TEST_F(RingGesture, AnEarlierCopyFromTheClipboardHistoryIsPastedBack)
 {
     ASSERT_NO_FATAL_FAILURE(useToolInSlot3(BuiltinTool::clipboard));
