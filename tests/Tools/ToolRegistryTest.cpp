@@ -81,7 +81,7 @@ TEST(ToolRegistry, HowTheToolsOfTodayRun)
         { BuiltinTool::links, ToolRun::panel, false, ToolBadge::none },
         { BuiltinTool::screenRecord, ToolRun::panel, false, ToolBadge::none },
         { BuiltinTool::units, ToolRun::panel, true, ToolBadge::none },
-        { BuiltinTool::reminders, ToolRun::panel, false, ToolBadge::none },
+        { BuiltinTool::reminders, ToolRun::panel, true, ToolBadge::none },
     };
     for (const Case& c : cases) {
         const ToolEntry& entry = ToolRegistry::entry(c.tool);
