@@ -66,6 +66,13 @@ namespace Quickhalo {
 
 namespace {
 
+// Banner, sound and toast.
+void ringReminder(const ScheduledAlarm& alert)
+{
+    Notifier::shared().deliver(
+        { alert.title, alert.body, QStringLiteral("alarm-clock-elapsed"), { { Notifier::alarmKey(), true } } });
+}
+
 // Banner, sound and toast, and a one-time alarm goes off.
 void ringAlarm(const ScheduledAlarm& alarm)
 {
@@ -101,6 +108,11 @@ struct AppServices::Parts {
     // Without a user systemd: alarms ring only while Quickhalo runs.
     InProcessAlarmScheduler inProcessAlarms { clock, &ringAlarm };
     SystemdAlarmScheduler alarmScheduler { { .program = QCoreApplication::applicationFilePath() }, inProcessAlarms };
+    // The reminders' alerts, in units of their own.
+    InProcessAlarmScheduler inProcessReminders { clock, &ringReminder };
+    SystemdAlarmScheduler reminderAlerts { { .program = QCoreApplication::applicationFilePath(),
+                                               .unitPrefix = RemindersStore::alertUnitPrefix },
+        inProcessReminders };
     // Its minute's timer did not count the time asleep: it looks at once instead.
     LogindSleepWatcher sleepWatcher;
     PulseAudioOutputDevice audioOutput;
@@ -132,7 +144,10 @@ AppServices::AppServices()
     : m_parts(std::make_unique<Parts>())
 {
     Parts& parts = *m_parts;
-    parts.sleepWatcher.onWake = [&parts] { parts.inProcessAlarms.check(); };
+    parts.sleepWatcher.onWake = [&parts] {
+        parts.inProcessAlarms.check();
+        parts.inProcessReminders.check();
+    };
     own<ClipboardStore>([&parts] { return std::make_unique<ClipboardStore>(parts.clipboard, parts.clock); });
     own<Toast>([&parts] {
         return std::make_unique<Toast>(parts.pointer, parts.screenLayout, parts.windowSystem, parts.clock);
@@ -179,7 +194,8 @@ AppServices::AppServices()
             const QString root = Preferences::shared().text(QStringLiteral("remindersRoot")).value_or(VdirReminders::defaultRoot());
             parts.reminders = std::make_unique<VdirReminders>(root);
         }
-        return std::make_unique<RemindersStore>(*parts.reminders, Preferences::shared(), parts.dateDetector);
+        return std::make_unique<RemindersStore>(
+            *parts.reminders, Preferences::shared(), parts.dateDetector, &QDateTime::currentDateTime, &parts.reminderAlerts);
     });
     own<SystemVolume>([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
     own<RingSounds>(
@@ -258,6 +274,14 @@ AppServices::~AppServices()
 void AppServices::fireAlarm(const QString& id)
 {
     const std::optional<Alarm> alarm = AlarmStore::shared().alarm(QUuid::fromString(id));
+    if (!alarm) {
+        // A reminder's alert, unless this process rings those itself.
+        if (const std::optional<ScheduledAlarm> alert = RemindersStore::shared().alert(id)) {
+            if (m_parts->reminderAlerts.ringsWithoutQuickhalo())
+                ringReminder(*alert);
+            return;
+        }
+    }
     if (!alarm || !alarm->enabled) {
         Log::write(QStringLiteral("a timer fired for the alarm %1, which is gone or off").arg(id));
         return;

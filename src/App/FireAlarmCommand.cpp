@@ -3,10 +3,14 @@
 #include "App/SingleInstance.h"
 #include "Base/Log.h"
 #include "Base/Paths.h"
+#include "Base/Preferences.h"
+#include "Platform/Ical/VdirReminders.h"
 #include "Platform/DBus/DBusNotificationCenter.h"
 #include "Platform/Systemd/SystemdAlarmScheduler.h"
+#include "Platform/Systemd/SystemdUnits.h"
 #include "System/Notifier.h"
 #include "Tools/Clock/AlarmStore.h"
+#include "Tools/Reminders/RemindersStore.h"
 
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
@@ -31,6 +35,18 @@ public:
     bool ringsWithoutQuickhalo() const override { return true; }
 };
 
+// The open reminder whose alert has this id, where the preferences keep the reminders.
+std::optional<ScheduledAlarm> reminderAlert(const QString& id)
+{
+    const Preferences preferences(Preferences::defaultFilePath());
+    VdirReminders reminders(preferences.text(QStringLiteral("remindersRoot")).value_or(VdirReminders::defaultRoot()));
+    for (const ReminderItem& item : reminders.alertingReminders()) {
+        if (RemindersStore::alertId(item.uid) == id)
+            return RemindersStore::alertOf(item);
+    }
+    return std::nullopt;
+}
+
 bool quickhaloRuns(QDBusConnection& bus)
 {
     QDBusConnectionInterface* names = bus.interface();
@@ -49,14 +65,17 @@ int run(const QString& id)
     NoAlarms none;
     AlarmStore store(none, Paths::supportDirectory() + QStringLiteral("/") + AlarmStore::fileName);
     const std::optional<Alarm> alarm = store.alarm(uuid);
-    if (!alarm || !alarm->enabled) {
+    std::optional<ScheduledAlarm> reminder;
+    if (!alarm)
+        reminder = reminderAlert(id);
+    if ((!alarm || !alarm->enabled) && !reminder) {
         // Its units go at Quickhalo's next start, which reads the whole list.
         Log::write(QStringLiteral("a timer fired for the alarm %1, which is gone or off").arg(id));
         return failed;
     }
 
     QDBusConnection bus = QDBusConnection::sessionBus();
-    const ScheduledAlarm rung = AlarmStore::scheduled(*alarm);
+    const ScheduledAlarm rung = alarm ? AlarmStore::scheduled(*alarm) : *reminder;
     const NotificationContent content { rung.title, rung.body, QStringLiteral("alarm-clock-elapsed"),
         { { Notifier::alarmKey(), true } } };
     QDeadlineTimer patience(patienceMilliseconds);
@@ -81,10 +100,13 @@ int run(const QString& id)
         Log::write(QStringLiteral("could not ring the alarm \"%1\": %2").arg(rung.title, error));
         return failed;
     }
-    if (!alarm->repeatsDaily) {
+    if (reminder) {
+        // Its alert has rung; the reminder stays open until it is ticked off.
+        SystemdAlarmScheduler::removeUnits(SystemdAlarmScheduler::defaultUnitFolder(), rung.id, RemindersStore::alertUnitPrefix);
+    } else if (!alarm->repeatsDaily) {
         store.fired(uuid);
         store.waitForWrites();
-        SystemdAlarmScheduler::removeUnits(SystemdAlarmScheduler::defaultUnitFolder(), rung.id);
+        SystemdAlarmScheduler::removeUnits(SystemdAlarmScheduler::defaultUnitFolder(), rung.id, SystemdUnits::prefix);
     }
     return FireAlarmCommand::rung;
 }

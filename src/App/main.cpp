@@ -25,6 +25,7 @@
 #include "Tools/Calculator/Calculator.h"
 #include "Tools/Clipboard/ClipboardStore.h"
 #include "Tools/Clock/AlarmStore.h"
+#include "Tools/Reminders/RemindersStore.h"
 #include "Tools/Clock/PomodoroTool.h"
 #include "Tools/Clock/TimerTool.h"
 
@@ -335,6 +336,7 @@ int runTrayApplication(int argc, char** argv)
         { [&delegate] { delegate.openRingPinned(); }, openSettings, [] { QCoreApplication::quit(); } });
     tray.followClock(TimerTool::shared(), PomodoroTool::shared());
     AlarmStore::shared().rescheduleAll();
+    RemindersStore::shared().rescheduleAlerts();
     tray.show();
 
     delegate.applicationDidFinishLaunching(arguments);

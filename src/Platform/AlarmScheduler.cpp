@@ -11,6 +11,10 @@ QDateTime nextAlarmTime(const ScheduledAlarm& alarm, const QDateTime& after)
         return exact.isValid() ? exact
                                : QDateTime(date, QTime(0, 0), after.timeZone()).addSecs(alarm.hour * 3600 + alarm.minute * 60);
     };
+    if (alarm.day) {
+        const QDateTime once = on(*alarm.day);
+        return once > after ? once : QDateTime();
+    }
     QDateTime candidate = on(after.date());
     if (candidate <= after)
         candidate = on(after.date().addDays(1));

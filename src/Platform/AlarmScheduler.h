@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace Quickhalo {
 
 // One alarm as the system's scheduler sees it: a wall-clock time of day, once or daily.
@@ -14,6 +16,8 @@ struct ScheduledAlarm {
     bool repeatsDaily = false;
     QString title;
     QString body;
+    // Set: it rings once, on that day (a reminder's alert); `repeatsDaily` does not count then.
+    std::optional<QDate> day = {};
     bool operator==(const ScheduledAlarm&) const = default;
 };
 
@@ -31,8 +35,9 @@ public:
     virtual bool ringsWithoutQuickhalo() const = 0;
 };
 
-// The first moment after `after` at which a local clock shows the alarm's hour and minute. A time
-// the clocks skip that day (spring forward) comes as far after midnight as it says.
+// The first moment after `after` at which a local clock shows the alarm's hour and minute (on its
+// day only, for one with a day: an invalid time once that has passed). A time the clocks skip that
+// day (spring forward) comes as far after midnight as it says.
 QDateTime nextAlarmTime(const ScheduledAlarm& alarm, const QDateTime& after);
 
 }

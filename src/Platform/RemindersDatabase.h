@@ -50,6 +50,8 @@ public:
     // Nothing when it worked; otherwise why not.
     virtual std::optional<QString> add(const QString& listId, const NewReminder& reminder) = 0;
     virtual std::optional<QString> complete(const ReminderItem& item) = 0;
+    // The open reminders of every list that have an alert, making nothing that is not there.
+    virtual QList<ReminderItem> alertingReminders() = 0;
 
     // Where the reminders are kept, for the user; and the folders to watch for changes made by
     // other programs while a list is shown. Callable from any thread.

@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTimeZone>
 
 using namespace Quickhalo;
 using namespace Quickhalo::Testing;
@@ -75,8 +76,11 @@ protected:
             QStringLiteral("XDG_DATA_HOME=") + qEnvironmentVariable("XDG_DATA_HOME") });
         // Nothing of this test's stays registered for the next one.
         writeAlarms({});
+        QDir(m_dataHome + QStringLiteral("/calendars")).removeRecursively();
         startQuickhalo();
-        waitUntil([this] { return QDir(m_unitFolder).entryList({ QStringLiteral("quickhalo-alarm-*") }).isEmpty(); });
+        waitUntil([this] {
+            return QDir(m_unitFolder).entryList({ QStringLiteral("quickhalo-alarm-*"), QStringLiteral("quickhalo-reminder-*") }).isEmpty();
+        });
         stopQuickhalo();
     }
 
@@ -189,6 +193,43 @@ TEST_F(AlarmTimers, AnAlarmIsATimerOfTheUserManagerAndRingsWithQuickhaloStopped)
     EXPECT_EQ(readAlarms().value(1), off) << "the other alarm is as it was";
     EXPECT_TRUE(waitUntil([&] { return !timers().contains(unitName(once.id, "timer")); }));
     EXPECT_FALSE(QFile::exists(m_unitFolder + QLatin1Char('/') + unitName(once.id, "service")));
+}
+
+TEST_F(AlarmTimers, AReminderAnotherProgramWroteWithAnAlertRingsWithQuickhaloStopped)
+{
+    // A to-do with its own alert, 15 minutes before its due, as another program writes it.
+    const QDateTime due = QDateTime::currentDateTimeUtc().addSecs(3 * 3600);
+    const QString stamp = due.toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QDir().mkpath(m_dataHome + QStringLiteral("/calendars/work"));
+    QFile ics(m_dataHome + QStringLiteral("/calendars/work/elsewhere.ics"));
+    ASSERT_TRUE(ics.open(QIODevice::WriteOnly));
+    ics.write(QStringLiteral("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//EN\r\nBEGIN:VTODO\r\nUID:standup@elsewhere\r\n"
+                             "SUMMARY:Standup notes\r\nDUE:%1\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
+                             "TRIGGER;RELATED=END:-PT15M\r\nEND:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n")
+                  .arg(stamp)
+                  .toUtf8());
+    ics.close();
+    writeAlarms({});
+    ASSERT_NO_FATAL_FAILURE(startQuickhalo());
+    const QDir units(m_unitFolder);
+    const auto reminderTimer = [&units] {
+        const QStringList found = units.entryList({ QStringLiteral("quickhalo-reminder-*.timer") }, QDir::Files);
+        return found.isEmpty() ? QString() : found.constFirst();
+    };
+    ASSERT_TRUE(waitUntil([&] { return !reminderTimer().isEmpty() && timers().value(reminderTimer(), -1) > 0; })) << m_log.constData();
+    const QDateTime alert = due.addSecs(-15 * 60);
+    EXPECT_EQ(timers().value(reminderTimer()), QDateTime(alert.date(), QTime(alert.time().hour(), alert.time().minute()), QTimeZone::utc()).toMSecsSinceEpoch() * 1000)
+        << "its own alert's time, to the minute";
+    const QString service = reminderTimer().replace(QStringLiteral(".timer"), QStringLiteral(".service"));
+    stopQuickhalo();
+
+    ASSERT_EQ(systemctl({ QStringLiteral("start"), service }).status, 0);
+    const std::optional<ReceivedNotification> notification = receivedByDunst(QStringLiteral("Standup notes"), 10000);
+    ASSERT_TRUE(notification) << "posted by the service's quickhalo --fire-alarm";
+    EXPECT_TRUE(notification->body.startsWith(QStringLiteral("Reminder"))) << notification->body.toStdString();
+    ASSERT_TRUE(ics.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(ics.readAll().contains("STATUS:COMPLETED")) << "ringing does not tick it off";
+    EXPECT_TRUE(waitUntil([&] { return reminderTimer().isEmpty(); })) << "its rung alert's units are gone";
 }
 
 TEST_F(AlarmTimers, WithQuickhaloRunningTheFiredAlarmRingsThereAndDisablingTakesItsTimer)

@@ -433,6 +433,17 @@ TEST_F(RingGesture, AReminderTypedInTheRemindersPanelIsAToDoOnDisk)
     EXPECT_TRUE(ics.contains(QStringLiteral("BEGIN:VALARM")));
     EXPECT_TRUE(ics.contains(QStringLiteral("TRIGGER;VALUE=DATE-TIME:") + dueUtc));
     EXPECT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Reminders")).has_value(); }, 1000)) << "the panel stays open";
+
+    // Its alert is registered: with the desktop's user manager, as a timer for tomorrow 18:00.
+    if (runTool(QStringLiteral("systemctl"), { QStringLiteral("--user"), QStringLiteral("show"), QStringLiteral("--property=Version") }).isEmpty())
+        GTEST_SKIP() << "no systemd user manager here: the alert rings in-process, out of this test's sight";
+    const QDir units(m_home.filePath(QStringLiteral("config/systemd/user")));
+    ASSERT_TRUE(waitUntil([&] { return !units.entryList({ QStringLiteral("quickhalo-reminder-*.timer") }, QDir::Files).isEmpty(); }))
+        << m_log.constData();
+    QFile timer(units.filePath(units.entryList({ QStringLiteral("quickhalo-reminder-*.timer") }, QDir::Files).constFirst()));
+    ASSERT_TRUE(timer.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(timer.readAll().contains(
+        QStringLiteral("OnCalendar=%1 18:00:00").arg(QDate::currentDate().addDays(1).toString(Qt::ISODate)).toUtf8()));
 }
 
 TEST_F(RingGesture, AnEarlierCopyFromTheClipboardHistoryIsPastedBack)

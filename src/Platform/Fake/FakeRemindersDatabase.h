@@ -40,7 +40,7 @@ public:
         calls << QStringLiteral("add ") + listId;
         added << reminder;
         items[listId] << ReminderItem { QStringLiteral("new-%1").arg(added.size()), reminder.summary, reminder.due,
-            !reminder.hasTime && reminder.due, false, {}, {}, {} };
+            !reminder.hasTime && reminder.due, false, {}, reminder.hasTime ? reminder.due : std::nullopt, {} };
         return std::nullopt;
     }
     std::optional<QString> complete(const ReminderItem& item) override
@@ -54,6 +54,20 @@ public:
             }
         }
         return std::nullopt;
+    }
+
+    QList<ReminderItem> alertingReminders() override
+    {
+        QMutexLocker lock(&mutex);
+        calls << QStringLiteral("alerting");
+        QList<ReminderItem> alerting;
+        for (const QList<ReminderItem>& list : items) {
+            for (const ReminderItem& item : list) {
+                if (!item.completed && item.alarm)
+                    alerting << item;
+            }
+        }
+        return alerting;
     }
 
     QMutex mutex;

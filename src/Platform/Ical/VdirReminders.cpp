@@ -49,6 +49,23 @@ void VdirReminders::reportOnce(const QString& path, const QString& why)
     Log::write(QStringLiteral("skipped the reminder file %1: %2").arg(path, why));
 }
 
+QList<ReminderItem> VdirReminders::alertingReminders()
+{
+    QList<ReminderItem> alerting;
+    const QDir root(m_root);
+    if (!root.exists())
+        return alerting;
+    for (const QString& id : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (!isListName(id))
+            continue;
+        for (const ReminderItem& item : openReminders(id)) {
+            if (item.alarm)
+                alerting << item;
+        }
+    }
+    return alerting;
+}
+
 QString VdirReminders::location() const
 {
     const QString home = QDir::homePath();

@@ -26,6 +26,7 @@ public:
     QList<ReminderItem> openReminders(const QString& listId) override;
     std::optional<QString> add(const QString& listId, const NewReminder& reminder) override;
     std::optional<QString> complete(const ReminderItem& item) override;
+    QList<ReminderItem> alertingReminders() override;
     QString location() const override;
     QStringList watchedFolders(const QString& listId) const override;
 

@@ -21,19 +21,19 @@ constexpr qint64 largestUnit = 64 * 1024;
 constexpr int systemctlTimeoutMilliseconds = 15000;
 const QString wantsFolder = QStringLiteral("timers.target.wants");
 
-QString timerName(const QString& id)
+QString timerName(const QString& id, const QString& prefix)
 {
-    return SystemdUnits::baseName(id) + QStringLiteral(".timer");
+    return SystemdUnits::baseName(id, prefix) + QStringLiteral(".timer");
 }
 
-QString serviceName(const QString& id)
+QString serviceName(const QString& id, const QString& prefix)
 {
-    return SystemdUnits::baseName(id) + QStringLiteral(".service");
+    return SystemdUnits::baseName(id, prefix) + QStringLiteral(".service");
 }
 
-void removeUnitFiles(const QDir& folder, const QString& id)
+void removeUnitFiles(const QDir& folder, const QString& id, const QString& prefix)
 {
-    for (const QString& name : QStringList { wantsFolder + QLatin1Char('/') + timerName(id), timerName(id), serviceName(id) }) {
+    for (const QString& name : QStringList { wantsFolder + QLatin1Char('/') + timerName(id, prefix), timerName(id, prefix), serviceName(id, prefix) }) {
         const QString path = folder.filePath(name);
         if ((QFileInfo(path).isSymLink() || QFileInfo::exists(path)) && !QFile::remove(path))
             Log::write(QStringLiteral("could not remove the alarm unit %1").arg(path));
@@ -52,13 +52,14 @@ void stopTimers(const QStringList& timers, const SystemdAlarmScheduler::Systemct
 
 }
 
-void SystemdAlarmScheduler::removeUnits(const QString& unitFolder, const QString& id, const Systemctl& systemctl)
+void SystemdAlarmScheduler::removeUnits(
+    const QString& unitFolder, const QString& id, const QString& unitPrefix, const Systemctl& systemctl)
 {
     const QDir folder(unitFolder);
-    if (!QFileInfo::exists(folder.filePath(timerName(id))) && !QFileInfo::exists(folder.filePath(serviceName(id))))
+    if (!QFileInfo::exists(folder.filePath(timerName(id, unitPrefix))) && !QFileInfo::exists(folder.filePath(serviceName(id, unitPrefix))))
         return;
-    stopTimers({ timerName(id) }, systemctl);
-    removeUnitFiles(folder, id);
+    stopTimers({ timerName(id, unitPrefix) }, systemctl);
+    removeUnitFiles(folder, id, unitPrefix);
     systemctl({ QStringLiteral("daemon-reload") });
 }
 
@@ -173,7 +174,7 @@ void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
     const QDir folder(m_setup.unitFolder);
     QSet<QString> present;
     for (const QString& name : folder.entryList(QDir::Files | QDir::System | QDir::Hidden)) {
-        if (const std::optional<QString> id = SystemdUnits::alarmIdOf(name))
+        if (const std::optional<QString> id = SystemdUnits::alarmIdOf(name, m_setup.unitPrefix))
             present.insert(*id);
     }
 
@@ -185,21 +186,27 @@ void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
         QByteArray service;
     };
     QList<Units> writes;
+    QSet<QString> live;
     for (const ScheduledAlarm& alarm : wanted) {
-        const UserFile::ReadResult oldTimer = UserFile::read(folder.filePath(timerName(alarm.id)), largestUnit);
+        const UserFile::ReadResult oldTimer = UserFile::read(folder.filePath(timerName(alarm.id, m_setup.unitPrefix)), largestUnit);
         // A one-time alarm's day is the next on which its time comes; once that has passed (it
         // rang, or nothing ran to ring it), the next day is.
-        const QDate day = nextAlarmTime(alarm, now).date();
+        const QDateTime next = nextAlarmTime(alarm, now);
+        // A reminder's alert whose moment has passed has nothing left to ring.
+        if (!next.isValid())
+            continue;
+        live.insert(alarm.id);
+        const QDate day = next.date();
         Units units { alarm.id, SystemdUnits::timerText(alarm, day), SystemdUnits::serviceText(alarm.id, m_setup.program) };
-        const UserFile::ReadResult oldService = UserFile::read(folder.filePath(serviceName(alarm.id)), largestUnit);
-        const bool linked = QFileInfo(folder.filePath(wantsFolder + QLatin1Char('/') + timerName(alarm.id))).isSymLink();
+        const UserFile::ReadResult oldService = UserFile::read(folder.filePath(serviceName(alarm.id, m_setup.unitPrefix)), largestUnit);
+        const bool linked = QFileInfo(folder.filePath(wantsFolder + QLatin1Char('/') + timerName(alarm.id, m_setup.unitPrefix))).isSymLink();
         if (!oldTimer.isOk() || oldTimer.bytes != units.timer || !oldService.isOk() || oldService.bytes != units.service
             || !linked || m_unstarted.contains(alarm.id))
             writes.append(std::move(units));
     }
     QStringList gone;
     for (const QString& id : present) {
-        if (!wanted.contains(id))
+        if (!live.contains(id))
             gone.append(id);
     }
     if (writes.isEmpty() && gone.isEmpty())
@@ -210,23 +217,23 @@ void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
     QStringList stopping;
     for (const Units& units : writes) {
         if (present.contains(units.id))
-            stopping.append(timerName(units.id));
+            stopping.append(timerName(units.id, m_setup.unitPrefix));
     }
     for (const QString& id : gone)
-        stopping.append(timerName(id));
+        stopping.append(timerName(id, m_setup.unitPrefix));
     if (!stopping.isEmpty())
         stopTimers(stopping, m_setup.systemctl);
     for (const QString& id : gone)
-        removeUnitFiles(folder, id);
+        removeUnitFiles(folder, id, m_setup.unitPrefix);
     QStringList starting;
     QStringList startingIds;
     for (const Units& units : writes) {
-        const QString timerPath = folder.filePath(timerName(units.id));
-        std::optional<QString> failure = UserFile::write(folder.filePath(serviceName(units.id)), units.service);
+        const QString timerPath = folder.filePath(timerName(units.id, m_setup.unitPrefix));
+        std::optional<QString> failure = UserFile::write(folder.filePath(serviceName(units.id, m_setup.unitPrefix)), units.service);
         if (!failure)
             failure = UserFile::write(timerPath, units.timer);
         // What `systemctl enable` does, without a second process per alarm.
-        const QString link = folder.filePath(wantsFolder + QLatin1Char('/') + timerName(units.id));
+        const QString link = folder.filePath(wantsFolder + QLatin1Char('/') + timerName(units.id, m_setup.unitPrefix));
         if (!failure && !QFileInfo(link).isSymLink()) {
             if (!folder.mkpath(wantsFolder) || !QFile::link(timerPath, link))
                 failure = QStringLiteral("could not link it into %1").arg(wantsFolder);
@@ -234,7 +241,7 @@ void SystemdAlarmScheduler::sync(const QMap<QString, ScheduledAlarm>& wanted)
         if (failure)
             Log::write(QStringLiteral("could not register the alarm %1 with systemd: %2").arg(units.id, *failure));
         else {
-            starting.append(timerName(units.id));
+            starting.append(timerName(units.id, m_setup.unitPrefix));
             startingIds.append(units.id);
         }
     }

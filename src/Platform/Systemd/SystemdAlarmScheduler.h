@@ -36,6 +36,8 @@ public:
         // Asked this many times, a second apart, before falling back: at login the user manager
         // may be busy.
         int probeAttempts = 3;
+        // Each scheduler owns the units with its prefix, and only those.
+        QString unitPrefix = QStringLiteral("quickhalo-alarm-");
     };
 
     // `onFallback` is called on the main thread once the alarms have moved to `fallback`.
@@ -55,7 +57,8 @@ public:
     static QString defaultUnitFolder();
     // Takes one alarm's units away at once, on the calling thread, touching no other alarm: for a
     // process that knows only that alarm.
-    static void removeUnits(const QString& unitFolder, const QString& id, const Systemctl& systemctl = &runSystemctl);
+    static void removeUnits(const QString& unitFolder, const QString& id, const QString& unitPrefix,
+        const Systemctl& systemctl = &runSystemctl);
     static int runSystemctl(const QStringList& arguments);
 
 private:

@@ -13,15 +13,17 @@ QString clockTime(const ScheduledAlarm& alarm)
 
 }
 
-QString baseName(const QString& alarmId)
+QString baseName(const QString& alarmId, const QString& unitPrefix)
 {
-    return prefix + alarmId.toLower();
+    return unitPrefix + alarmId.toLower();
 }
 
-std::optional<QString> alarmIdOf(const QString& fileName)
+std::optional<QString> alarmIdOf(const QString& fileName, const QString& unitPrefix)
 {
-    static const QRegularExpression ours(QStringLiteral("^quickhalo-alarm-([0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})\\.(timer|service)$"));
-    const QRegularExpressionMatch match = ours.match(fileName);
+    static const QRegularExpression id(QStringLiteral("^([0-9a-f]{8}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{4}-[0-9a-f]{12})\\.(timer|service)$"));
+    if (!fileName.startsWith(unitPrefix))
+        return std::nullopt;
+    const QRegularExpressionMatch match = id.match(QStringView(fileName).mid(unitPrefix.size()));
     if (!match.hasMatch())
         return std::nullopt;
     return match.captured(1).toUpper();
@@ -29,7 +31,9 @@ std::optional<QString> alarmIdOf(const QString& fileName)
 
 QByteArray timerText(const ScheduledAlarm& alarm, const QDate& day)
 {
-    const QString when = alarm.repeatsDaily ? QStringLiteral("*-*-*") : day.toString(Qt::ISODate);
+    const QString when = alarm.day ? alarm.day->toString(Qt::ISODate)
+        : alarm.repeatsDaily       ? QStringLiteral("*-*-*")
+                                   : day.toString(Qt::ISODate);
     return QStringLiteral("# Written by Quickhalo for one of its alarms; Quickhalo replaces and removes it.\n"
                           "[Unit]\n"
                           "Description=Quickhalo alarm at %1\n"

@@ -13,12 +13,13 @@ namespace Quickhalo::SystemdUnits {
 // user's unit folder is ever read, written or removed.
 inline const QString prefix = QStringLiteral("quickhalo-alarm-");
 
-QString baseName(const QString& alarmId);
+QString baseName(const QString& alarmId, const QString& unitPrefix = prefix);
 // The alarm id (upper case) of one of our unit files ("….timer" or "….service"), or nothing for
 // any other name.
-std::optional<QString> alarmIdOf(const QString& fileName);
+std::optional<QString> alarmIdOf(const QString& fileName, const QString& unitPrefix = prefix);
 
-// The timer: a daily alarm on every day at its time, a one-time alarm on `day` only. Persistent,
+// The timer: a daily alarm on every day at its time, a one-time alarm on `day` only (its own day,
+// when it has one). Persistent,
 // so a time missed while the machine was off or asleep rings at the next start of the user
 // manager; one-second accuracy instead of systemd's default minute.
 QByteArray timerText(const ScheduledAlarm& alarm, const QDate& day);

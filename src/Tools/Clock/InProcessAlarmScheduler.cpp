@@ -54,12 +54,13 @@ void InProcessAlarmScheduler::check()
     const QDateTime now = m_localClock();
     QList<ScheduledAlarm> due;
     for (Entry& entry : m_alarms) {
-        if (nextOccurrence(entry.alarm, entry.since) <= now)
+        const QDateTime next = nextOccurrence(entry.alarm, entry.since);
+        if (next.isValid() && next <= now)
             due.append(entry.alarm);
         entry.since = now;
     }
     for (const ScheduledAlarm& alarm : due) {
-        if (!alarm.repeatsDaily)
+        if (!alarm.repeatsDaily || alarm.day)
             m_alarms.remove(alarm.id);
         // Ringing may change the alarms (a one-time alarm is switched off), so it comes last.
         if (m_ring)

@@ -7,18 +7,20 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSet>
+#include <QUuid>
 
 #include <algorithm>
 
 namespace Quickhalo {
 
-RemindersStore::RemindersStore(
-    RemindersDatabase& database, Preferences& preferences, const DateDetector& detector, std::function<QDateTime()> now)
+RemindersStore::RemindersStore(RemindersDatabase& database, Preferences& preferences, const DateDetector& detector,
+    std::function<QDateTime()> now, AlarmScheduler* alerts)
     : m_database(database)
     , m_preferences(preferences)
     , m_detector(detector)
     , m_now(std::move(now))
     , m_selectedListId(preferences.text(listKey).value_or(QString()))
+    , m_alerts(alerts)
 {
     m_worker.setMaxThreadCount(1);
     m_changeDelay.setSingleShot(true);
@@ -130,6 +132,7 @@ void RemindersStore::reload()
             m_reminders = std::move(items);
             watch();
             Q_EMIT changed();
+            rescheduleAlerts();
         });
 }
 
@@ -156,6 +159,46 @@ void RemindersStore::complete(const ReminderItem& item)
                 Log::write(QStringLiteral("could not tick off the reminder: ") + *failure);
             reload();
         });
+}
+
+QString RemindersStore::alertId(const QString& uid)
+{
+    static const QUuid space(QStringLiteral("6f4e1c52-9b7a-4d7e-8a51-3c0d2f9e4b17"));
+    return QUuid::createUuidV5(space, uid).toString(QUuid::WithoutBraces).toUpper();
+}
+
+ScheduledAlarm RemindersStore::alertOf(const ReminderItem& item)
+{
+    const QDateTime at = item.alarm ? item.alarm->toLocalTime() : QDateTime();
+    ScheduledAlarm alarm { alertId(item.uid), at.time().hour(), at.time().minute(), false,
+        item.summary.isEmpty() ? QStringLiteral("Untitled") : item.summary,
+        QStringLiteral("Reminder, due ") + (item.due ? item.due->toLocalTime().toString(QStringLiteral("HH:mm")) : at.toString(QStringLiteral("HH:mm"))) };
+    alarm.day = at.date();
+    return alarm;
+}
+
+void RemindersStore::rescheduleAlerts()
+{
+    if (!m_alerts)
+        return;
+    ask<QList<ReminderItem>>([this] { return m_database.alertingReminders(); },
+        [this](QList<ReminderItem> items) {
+            QMap<QString, ScheduledAlarm> registered;
+            for (const ReminderItem& item : items)
+                registered.insert(alertId(item.uid), alertOf(item));
+            // The first time also withdraws what an earlier run left registered.
+            if (m_alertsKnown && registered == m_registered)
+                return;
+            m_alertsKnown = true;
+            m_registered = std::move(registered);
+            m_alerts->replaceAll(m_registered.values());
+        });
+}
+
+std::optional<ScheduledAlarm> RemindersStore::alert(const QString& id) const
+{
+    const auto found = m_registered.constFind(id);
+    return found == m_registered.cend() ? std::nullopt : std::optional(*found);
 }
 
 void RemindersStore::sort(QList<ReminderItem>& items)

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Base/SharedInstance.h"
+#include "Platform/AlarmScheduler.h"
 #include "Platform/RemindersDatabase.h"
 
 #include <QDateTime>
 #include <QFileSystemWatcher>
+#include <QMap>
 #include <QObject>
 #include <QTimer>
 #include <QThreadPool>
@@ -14,8 +16,10 @@
 
 namespace Quickhalo {
 
+class AlarmScheduler;
 class DateDetector;
 class Preferences;
+struct ScheduledAlarm;
 
 // The open reminders of one list, for the reminders tool: the database is asked on a worker, one
 // call at a time, and the answers are published on the main thread.
@@ -26,9 +30,12 @@ public:
     enum class Access { unknown, granted, denied };
 
     static inline const QString listKey = QStringLiteral("remindersList");
+    // The systemd units of the reminders' alerts, apart from the alarms'.
+    static inline const QString alertUnitPrefix = QStringLiteral("quickhalo-reminder-");
 
+    // `alerts` rings the reminders' alerts; without it they ring nowhere.
     RemindersStore(RemindersDatabase& database, Preferences& preferences, const DateDetector& detector,
-        std::function<QDateTime()> now = &QDateTime::currentDateTime);
+        std::function<QDateTime()> now = &QDateTime::currentDateTime, AlarmScheduler* alerts = nullptr);
     ~RemindersStore() override;
 
     Access access() const { return m_access; }
@@ -50,6 +57,15 @@ public:
 
     // Due first, soonest first; undated ones last; equal ones oldest first.
     static void sort(QList<ReminderItem>& items);
+
+    // Registers the alert of every open reminder of every list (those other programs gave one
+    // too), withdrawing those of reminders done or gone. Also after every change seen here.
+    void rescheduleAlerts();
+    // A registered alert by its id, as the scheduler rings it.
+    std::optional<ScheduledAlarm> alert(const QString& id) const;
+    // The alert id of a reminder: the same for the same UID, shaped as the scheduler's ids are.
+    static QString alertId(const QString& uid);
+    static ScheduledAlarm alertOf(const ReminderItem& item);
 
     // Blocks until what was asked of the database so far has been answered and published.
     void waitForIdle();
@@ -73,6 +89,9 @@ private:
     QList<ReminderItem> m_reminders;
     QString m_selectedListId;
     int m_pending = 0;
+    AlarmScheduler* m_alerts = nullptr;
+    QMap<QString, ScheduledAlarm> m_registered;
+    bool m_alertsKnown = false;
     // Other programs' changes (todoman, a sync) reload the list, a moment after the last one.
     QFileSystemWatcher m_watcher;
     QTimer m_changeDelay;

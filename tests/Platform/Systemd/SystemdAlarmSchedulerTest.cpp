@@ -159,6 +159,37 @@ TEST_F(SystemdAlarmSchedulerTest, AOneTimeAlarmNamesTheNextDayItsTimeComes)
     }
 }
 
+TEST_F(SystemdAlarmSchedulerTest, AnAlertWithADayRingsOnItOnlyAndGoesOnceItHasPassed)
+{
+    ScheduledAlarm dated { idA, 18, 0, false, QStringLiteral("call mum"), QStringLiteral("Reminder"), QDate(2026, 12, 24) };
+    auto scheduler = make();
+    scheduler->replaceAll({ dated });
+    scheduler->waitForSync();
+    EXPECT_TRUE(folder.read(timer(idA)).contains("OnCalendar=2026-12-24 18:00:00\n")) << folder.read(timer(idA)).constData();
+    now = QDateTime(QDate(2026, 12, 24), QTime(18, 1), QTimeZone::utc());
+    scheduler->replaceAll({ dated });
+    scheduler->waitForSync();
+    EXPECT_FALSE(folder.exists(timer(idA))) << "nothing is left to ring";
+}
+
+TEST_F(SystemdAlarmSchedulerTest, SchedulersWithTheirOwnPrefixesLeaveEachOthersUnitsAlone)
+{
+    auto alarms = make();
+    alarms->replaceAll({ { idA, 7, 5, true, {}, {} } });
+    alarms->waitForSync();
+    SystemdAlarmScheduler reminders({ folder.path(), QStringLiteral("/usr/bin/quickhalo"), [](const QStringList&) { return 0; },
+                                        [this] { return now; }, 1, QStringLiteral("quickhalo-reminder-") },
+        fallback);
+    reminders.replaceAll({ { idB, 9, 0, false, {}, {}, QDate(2026, 12, 24) } });
+    reminders.waitForSync();
+    EXPECT_TRUE(folder.exists(QStringLiteral("quickhalo-reminder-") + idB.toLower() + QStringLiteral(".timer")));
+    EXPECT_TRUE(folder.exists(timer(idA))) << "the alarms' units stay";
+    alarms->replaceAll({});
+    alarms->waitForSync();
+    EXPECT_FALSE(folder.exists(timer(idA)));
+    EXPECT_TRUE(folder.exists(QStringLiteral("quickhalo-reminder-") + idB.toLower() + QStringLiteral(".timer"))) << "and the reminders' too";
+}
+
 TEST_F(SystemdAlarmSchedulerTest, WithoutAUserManagerEveryAlarmGoesToTheFallback)
 {
     probeStatus = 1;

@@ -125,3 +125,22 @@ TEST_F(InProcessAlarmSchedulerTest, ReplacingAllKeepsWhatIsUnchangedAndDropsTheR
     scheduler.replaceAll({});
     EXPECT_EQ(bench.clock.activeTimers(), 0u);
 }
+
+TEST_F(InProcessAlarmSchedulerTest, AnAlertWithADayRingsOnThatDayOnly)
+{
+    ScheduledAlarm dated = at(9, 0, false, "R");
+    dated.day = QDate(2026, 12, 12);
+    scheduler.schedule(dated);
+    bench.pass(86400, 10); // through the 11th's 09:00
+    EXPECT_TRUE(rings.isEmpty());
+    bench.pass(86400, 10);
+    EXPECT_EQ(rings, QStringList { QStringLiteral("12 09:00:00 R") });
+    bench.pass(86400, 10);
+    EXPECT_EQ(rings.size(), 1) << "once";
+
+    ScheduledAlarm passed = at(8, 0, false, "P");
+    passed.day = QDate(2026, 12, 1);
+    scheduler.schedule(passed);
+    bench.pass(3600, 10);
+    EXPECT_EQ(rings.size(), 1) << "a day that has passed never rings";
+}

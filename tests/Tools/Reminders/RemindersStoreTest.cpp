@@ -1,6 +1,7 @@
 #include "Tools/Reminders/RemindersStore.h"
 
 #include "Base/Preferences.h"
+#include "Platform/Fake/FakeAlarmScheduler.h"
 #include "Platform/Fake/FakeRemindersDatabase.h"
 #include "Tools/Reminders/EnglishDateDetector.h"
 #include "support/TemporaryFolder.h"
@@ -124,4 +125,41 @@ TEST_F(RemindersStoreTest, WithoutAnyListNothingIsFetchedAndNothingAdded)
     store->add(QStringLiteral("buy milk"));
     store->waitForIdle();
     EXPECT_EQ(database.calls, (QStringList { QStringLiteral("access"), QStringLiteral("lists") }));
+}
+
+TEST(RemindersStoreAlerts, EveryOpenReminderWithAnAlertIsRegisteredAndADoneOneWithdrawn)
+{
+    TemporaryFolder folder;
+    Preferences preferences { folder.filePath(QStringLiteral("Quickhalo.conf")) };
+    FakeRemindersDatabase database;
+    database.listed = { { QStringLiteral("home"), QStringLiteral("Reminders") }, { QStringLiteral("work"), QStringLiteral("Work") } };
+    const QDateTime six(QDate(2026, 12, 11), QTime(18, 0));
+    database.items[QStringLiteral("home")] = { { QStringLiteral("a"), QStringLiteral("call mum"), six, false, false, {}, six, {} },
+        { QStringLiteral("b"), QStringLiteral("no alert"), six, false, false, {}, {}, {} } };
+    // Another list's, with an alert 15 minutes before, as another program may write it.
+    database.items[QStringLiteral("work")] = { { QStringLiteral("c"), QString(), six, false, false, {}, six.addSecs(-900), {} } };
+    EnglishDateDetector detector;
+    FakeAlarmScheduler alerts;
+    alerts.registered.insert(QStringLiteral("LEFT-FROM-BEFORE"), {});
+    RemindersStore store(database, preferences, detector, [] { return now; }, &alerts);
+    store.rescheduleAlerts();
+    store.waitForIdle();
+    ASSERT_EQ(alerts.registered.size(), 2) << alerts.calls.join(u',').toStdString();
+    const ScheduledAlarm mum = alerts.registered.value(RemindersStore::alertId(QStringLiteral("a")));
+    EXPECT_EQ(mum.title, QStringLiteral("call mum"));
+    EXPECT_EQ(mum.day, QDate(2026, 12, 11));
+    EXPECT_EQ(QTime(mum.hour, mum.minute), QTime(18, 0));
+    const ScheduledAlarm work = alerts.registered.value(RemindersStore::alertId(QStringLiteral("c")));
+    EXPECT_EQ(QTime(work.hour, work.minute), QTime(17, 45));
+    EXPECT_EQ(work.title, QStringLiteral("Untitled"));
+    EXPECT_EQ(store.alert(RemindersStore::alertId(QStringLiteral("a"))), mum) << "known for the ring";
+    EXPECT_NE(RemindersStore::alertId(QStringLiteral("a")), RemindersStore::alertId(QStringLiteral("c")));
+    EXPECT_EQ(RemindersStore::alertId(QStringLiteral("a")).size(), 36) << "shaped like the scheduler's ids";
+
+    store.requestAccess();
+    store.waitForIdle();
+    store.complete(database.items[QStringLiteral("home")][0]);
+    store.waitForIdle();
+    EXPECT_FALSE(alerts.registered.contains(RemindersStore::alertId(QStringLiteral("a")))) << "done: withdrawn";
+    EXPECT_EQ(alerts.registered.size(), 1);
 }
