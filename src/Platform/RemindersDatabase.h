@@ -54,7 +54,7 @@ public:
     virtual QList<ReminderItem> alertingReminders() = 0;
 
     // Where the reminders are kept, for the user; and the folders to watch for changes made by
-    // other programs while a list is shown. Callable from any thread.
+    // other programs (to the shown list, and to any list's alerts). Callable from any thread.
     virtual QString location() const { return {}; }
     virtual QStringList watchedFolders(const QString& listId) const
     {

@@ -433,6 +433,12 @@ TEST_F(RingGesture, AReminderTypedInTheRemindersPanelIsAToDoOnDisk)
     EXPECT_TRUE(ics.contains(QStringLiteral("BEGIN:VALARM")));
     EXPECT_TRUE(ics.contains(QStringLiteral("TRIGGER;VALUE=DATE-TIME:") + dueUtc));
     EXPECT_TRUE(waitUntil([] { return visibleWindow(QStringLiteral("Reminders")).has_value(); }, 1000)) << "the panel stays open";
+    // For a person to look at, beside the other pictures: the panel with its new row.
+    QTest::qWait(300);
+    if (const std::optional<WId> panel = visibleWindow(QStringLiteral("Reminders"))) {
+        QDir().mkpath(QStringLiteral(QUICKHALO_BINARY_DIR "/pictures"));
+        QGuiApplication::primaryScreen()->grabWindow(*panel).save(QStringLiteral(QUICKHALO_BINARY_DIR "/pictures/reminders-panel.png"));
+    }
 
     // Its alert is registered: with the desktop's user manager, as a timer for tomorrow 18:00.
     if (runTool(QStringLiteral("systemctl"), { QStringLiteral("--user"), QStringLiteral("show"), QStringLiteral("--property=Version") }).isEmpty())

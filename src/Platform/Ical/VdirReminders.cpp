@@ -74,9 +74,16 @@ QString VdirReminders::location() const
 
 QStringList VdirReminders::watchedFolders(const QString& listId) const
 {
+    // Every list, not only the shown one: any of them may hold an alert.
+    Q_UNUSED(listId)
+    const QDir root(m_root);
+    if (!root.exists())
+        return {};
     QStringList folders { m_root };
-    if (isListName(listId))
-        folders << listFolder(listId);
+    for (const QString& id : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (isListName(id))
+            folders << listFolder(id);
+    }
     return folders;
 }
 

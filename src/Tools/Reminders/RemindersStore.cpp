@@ -28,6 +28,8 @@ RemindersStore::RemindersStore(RemindersDatabase& database, Preferences& prefere
     connect(&m_changeDelay, &QTimer::timeout, this, [this] {
         if (m_access == Access::granted)
             loadLists();
+        else
+            rescheduleAlerts();
     });
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_changeDelay, qOverload<>(&QTimer::start));
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_changeDelay, qOverload<>(&QTimer::start));
@@ -35,14 +37,20 @@ RemindersStore::RemindersStore(RemindersDatabase& database, Preferences& prefere
 
 void RemindersStore::watch()
 {
-    const QStringList wanted = m_database.watchedFolders(m_selectedListId);
-    const QStringList watched = m_watcher.directories();
-    if (QSet<QString>(wanted.cbegin(), wanted.cend()) == QSet<QString>(watched.cbegin(), watched.cend()))
-        return;
-    if (!watched.isEmpty())
-        m_watcher.removePaths(watched);
-    if (!wanted.isEmpty())
-        m_watcher.addPaths(wanted);
+    // Listing the folders is disk work too: on the worker.
+    const QString list = m_selectedListId;
+    ask<QStringList>([this, list] { return m_database.watchedFolders(list); },
+        [this](QStringList wanted) {
+            const QStringList watched = m_watcher.directories();
+            if (QSet<QString>(wanted.cbegin(), wanted.cend()) == QSet<QString>(watched.cbegin(), watched.cend()))
+                return;
+            if (!watched.isEmpty())
+                m_watcher.removePaths(watched);
+            if (!wanted.isEmpty())
+                m_watcher.addPaths(wanted);
+            // What changed between the last read and now went unseen: look once more.
+            m_changeDelay.start();
+        });
 }
 
 RemindersStore::~RemindersStore()
@@ -183,6 +191,7 @@ void RemindersStore::rescheduleAlerts()
         return;
     ask<QList<ReminderItem>>([this] { return m_database.alertingReminders(); },
         [this](QList<ReminderItem> items) {
+            watch();
             QMap<QString, ScheduledAlarm> registered;
             for (const ReminderItem& item : items)
                 registered.insert(alertId(item.uid), alertOf(item));

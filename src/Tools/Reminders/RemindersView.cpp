@@ -73,8 +73,9 @@ RemindersView::RemindersView(RemindersStore& store, QString where, std::function
     grantedLayout->addWidget(scroll, 1);
     m_pages->addWidget(granted);
 
-    outer->addWidget(ToolText::caption(
-        QStringLiteral("Kept in %1, where vdirsyncer can sync them with any CalDAV server.").arg(where)));
+    QLabel* kept = ToolText::caption(QStringLiteral("Kept in %1, where vdirsyncer can sync them with any CalDAV server.").arg(where));
+    kept->setWordWrap(true);
+    outer->addWidget(kept);
 
     connect(m_input, &QLineEdit::returnPressed, this, [this] {
         m_store.add(m_input->text());

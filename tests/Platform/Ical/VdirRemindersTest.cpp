@@ -3,6 +3,7 @@
 #include "Base/Log.h"
 #include "Platform/Ical/IcalTodo.h"
 #include "support/TemporaryFolder.h"
+#include "support/Todoman.h"
 
 #include <gtest/gtest.h>
 
@@ -26,28 +27,13 @@ protected:
     QString root() const { return folder.filePath(QStringLiteral("calendars")); }
     VdirReminders database { root(), [this] { return now; } };
 
-    // Runs todoman over the same folder, with its own settings and cache; answers its output.
-    QByteArray todoman(const QStringList& arguments)
-    {
-        const QString config = folder.write(QStringLiteral("todoman/config/todoman/config.py"),
-            QStringLiteral("path = \"%1/*\"\ndate_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n").arg(root()).toUtf8());
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("todoman/config")));
-        environment.insert(QStringLiteral("XDG_CACHE_HOME"), folder.filePath(QStringLiteral("todoman/cache")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral("todoman"), arguments);
-        EXPECT_TRUE(process.waitForFinished(30000));
-        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().constData();
-        return process.readAllStandardOutput();
-    }
+    QByteArray todoman(const QStringList& arguments) { return Testing::todoman(folder, root(), arguments); }
     QJsonArray todomanList(const char* status = "NEEDS-ACTION")
     {
         return QJsonDocument::fromJson(todoman({ QStringLiteral("--porcelain"), QStringLiteral("list"), QStringLiteral("--status"),
                                             QString::fromLatin1(status) }))
             .array();
     }
-    static bool hasTodoman() { return !QStandardPaths::findExecutable(QStringLiteral("todoman")).isEmpty(); }
 };
 
 }
@@ -125,7 +111,7 @@ TEST_F(VdirRemindersTest, HostileFilesAreSkippedWithOneLineEachAndNeverRewritten
 
 TEST_F(VdirRemindersTest, TodomanAndQuickhaloSeeEachOthersRemindersAndTickOffs)
 {
-    if (!hasTodoman())
+    if (!Testing::hasTodoman())
         GTEST_SKIP() << "todoman is not installed (scripts/install-deps installs it)";
     database.lists();
     const QDateTime due(QDate(2026, 12, 11), QTime(18, 0), QTimeZone::utc());

@@ -2,14 +2,17 @@
 #include "Tools/Reminders/RemindersStore.h"
 
 #include "Base/Preferences.h"
+#include "Platform/Fake/FakeAlarmScheduler.h"
 #include "Platform/Ical/IcalTodo.h"
 #include "Platform/Ical/VdirReminders.h"
 #include "Tools/Reminders/EnglishDateDetector.h"
 #include "support/TemporaryFolder.h"
+#include "support/Todoman.h"
 #include "support/Waiting.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -66,23 +69,39 @@ TEST_F(RemindersFolderWatch, AFileAnotherProgramAddsOrTicksOffShowsAtOnce)
     EXPECT_TRUE(waitUntil([&] { return summaries() == QStringList { QStringLiteral("call mum") }; }, 5000));
 }
 
+TEST(RemindersFolderWatchAlerts, AnAlertWrittenIntoAnyListIsRegisteredWithThePanelClosed)
+{
+    TemporaryFolder folder;
+    Preferences preferences { folder.filePath(QStringLiteral("Quickhalo.conf")) };
+    const QString root = folder.filePath(QStringLiteral("calendars"));
+    QDir().mkpath(root + QStringLiteral("/work"));
+    VdirReminders database { root };
+    EnglishDateDetector detector;
+    FakeAlarmScheduler alerts;
+    RemindersStore store { database, preferences, detector, &QDateTime::currentDateTime, &alerts };
+    store.rescheduleAlerts(); // as at start: nothing shown, nothing asked for access
+    store.waitForIdle();
+    EXPECT_EQ(alerts.calls, QStringList { QStringLiteral("replaceAll 0") });
+
+    const QDateTime due = QDateTime::currentDateTime().addDays(2);
+    QFile file(root + QStringLiteral("/work/synced.ics"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(IcalTodo::create({ QStringLiteral("synced@elsewhere"), { QStringLiteral("board meeting"), due, true } }, QDateTime::currentDateTime()));
+    file.close();
+    EXPECT_TRUE(waitUntil([&] { return alerts.registered.contains(RemindersStore::alertId(QStringLiteral("synced@elsewhere"))); }, 5000))
+        << alerts.calls.join(u',').toStdString();
+    EXPECT_FALSE(QDir(root + QStringLiteral("/reminders")).exists()) << "nothing made while the panel was never opened";
+}
+
 TEST_F(RemindersFolderWatch, ATodoAddedWithTodomanAppearsInTheOpenList)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("todoman")).isEmpty())
+    if (!hasTodoman())
         GTEST_SKIP() << "todoman is not installed (scripts/install-deps installs it)";
     store.requestAccess();
     ASSERT_TRUE(waitUntil([&] { return !store.selectedListId().isEmpty(); }));
-    folder.write(QStringLiteral("todoman/config/todoman/config.py"),
-        QStringLiteral("path = \"%1/*\"\ndate_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n").arg(root()).toUtf8());
-    QProcess todoman;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("todoman/config")));
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), folder.filePath(QStringLiteral("todoman/cache")));
-    todoman.setProcessEnvironment(environment);
-    todoman.start(QStringLiteral("todoman"), { QStringLiteral("new"), QStringLiteral("-l"), QStringLiteral("Reminders"),
-        QStringLiteral("--due"), QStringLiteral("2030-01-02 09:00"), QStringLiteral("renew passport") });
-    ASSERT_TRUE(todoman.waitForFinished(30000));
-    ASSERT_EQ(todoman.exitCode(), 0) << todoman.readAllStandardError().constData();
+    store.waitForIdle(); // the panel shows its list
+    todoman(folder, root(), { QStringLiteral("new"), QStringLiteral("-l"), QStringLiteral("Reminders"), QStringLiteral("--due"),
+        QStringLiteral("2030-01-02 09:00"), QStringLiteral("renew passport") });
     EXPECT_TRUE(waitUntil([&] { return summaries() == QStringList { QStringLiteral("renew passport") }; }, 5000));
     ASSERT_EQ(store.reminders().size(), 1);
     EXPECT_EQ(store.reminders()[0].due->date(), QDate(2030, 1, 2));
