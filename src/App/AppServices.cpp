@@ -1,7 +1,7 @@
 #include "App/AppServices.h"
 
 #include "Actions/ActionRunner.h"
-#include "App/ClockBadgeSources.h"
+#include "App/ToolBadgeSources.h"
 #include "App/UnavailableServices.h"
 #include "Base/FileTrouble.h"
 #include "Base/Paths.h"
@@ -55,6 +55,7 @@
 #include "Tools/Clock/TimerTool.h"
 #include "Tools/Reminders/EnglishDateDetector.h"
 #include "Tools/Reminders/RemindersStore.h"
+#include "Tools/Todo/TodoStore.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"
@@ -119,7 +120,7 @@ struct AppServices::Parts {
     X11Clipboard clipboard;
     QtWebRequests web;
     UnavailableNowPlaying nowPlaying;
-    ClockBadgeSources badges;
+    ToolBadgeSources badges;
     XdgAutostart loginItem { XdgEnvironment::fromProcessEnvironment(), QCoreApplication::applicationFilePath() };
     XdgInstalledApplications applications { XdgEnvironment::fromProcessEnvironment() };
     EnglishDateDetector dateDetector;
@@ -197,6 +198,9 @@ AppServices::AppServices()
         return std::make_unique<RemindersStore>(
             *parts.reminders, Preferences::shared(), parts.dateDetector, &QDateTime::currentDateTime, &parts.reminderAlerts);
     });
+    own<TodoStore>([] {
+        return std::make_unique<TodoStore>(Paths::supportDirectory() + QStringLiteral("/") + TodoStore::fileName);
+    });
     own<SystemVolume>([&parts] { return std::make_unique<SystemVolume>(parts.audioOutput); });
     own<RingSounds>(
         [&parts] { return std::make_unique<RingSounds>(Preferences::shared(), parts.soundOutput, parts.clock); });
@@ -209,6 +213,7 @@ AppServices::AppServices()
         [&parts] {
             Preferences& preferences = Preferences::shared();
             parts.badges.attach(TimerTool::shared(), PomodoroTool::shared());
+            parts.badges.attach(TodoStore::shared());
             parts.panel = std::make_unique<RingPanel>(
                 [&parts, &preferences](QWidget* parent) -> QWidget* {
                     return new RingView(RingViewSources { RingController::shared(), ConfigStore::shared(),

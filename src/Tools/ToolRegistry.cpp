@@ -29,7 +29,7 @@ std::vector<ToolEntry> makeEntries()
         { "sleepDisplay", ToolRun::action },
         { "windows", ToolRun::ring, std::nullopt, ToolBadge::none, &DefaultConfig::windowsPage },
         { "volume", ToolRun::action },
-        { "todo", ToolRun::panel, std::nullopt, ToolBadge::openTodos },
+        { "todo", ToolRun::panel, ToolPanelFace { QStringLiteral("todo"), QSizeF(340, 420) }, ToolBadge::openTodos },
         { "links", ToolRun::panel },
         { "screenRecord", ToolRun::panel },
         { "voiceMemo", ToolRun::panel, std::nullopt, ToolBadge::recording },

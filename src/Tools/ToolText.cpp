@@ -24,4 +24,12 @@ QLabel* caption(const QString& text)
     return label;
 }
 
+QLabel* keptAside(const QString& fileName)
+{
+    QLabel* label = caption(QStringLiteral("%1 could not be read, so it was kept beside itself with the date in its name.").arg(fileName));
+    label->setWordWrap(true);
+    label->setObjectName(QStringLiteral("keptAside"));
+    return label;
+}
+
 }

@@ -13,4 +13,8 @@ QFont monospaced(qreal pointSize, QFont::Weight weight = QFont::Normal);
 // A caption-sized line in the secondary colour, shown as plain text.
 QLabel* caption(const QString& text);
 
+// The one line a panel shows when the user's file could not be read and was kept beside itself,
+// dated, instead of being replaced.
+QLabel* keptAside(const QString& fileName);
+
 }

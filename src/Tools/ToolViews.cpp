@@ -11,6 +11,8 @@
 #include "Tools/ToolRegistry.h"
 #include "Tools/Reminders/RemindersStore.h"
 #include "Tools/Reminders/RemindersView.h"
+#include "Tools/Todo/TodoStore.h"
+#include "Tools/Todo/TodoView.h"
 #include "Tools/Units/UnitsView.h"
 
 #include "Base/Preferences.h"
@@ -51,6 +53,12 @@ const std::map<BuiltinTool, Factory>& factories()
         { BuiltinTool::reminders,
             [](const Services&, const ToolViewHandoff&) {
                 return new RemindersView(RemindersStore::shared(), RemindersStore::shared().location());
+            } },
+        { BuiltinTool::todo,
+            [](const Services&, const ToolViewHandoff&) {
+                // Yesterday's ticked items go before the list is drawn, not while it is seen.
+                TodoStore::shared().purgeOldDone(QDateTime::currentDateTime());
+                return new TodoView(TodoStore::shared());
             } },
     };
     return views;

@@ -76,7 +76,7 @@ TEST(ToolRegistry, HowTheToolsOfTodayRun)
         { BuiltinTool::sleepDisplay, ToolRun::action, false, ToolBadge::none },
         { BuiltinTool::windows, ToolRun::ring, false, ToolBadge::none },
         { BuiltinTool::timer, ToolRun::panel, true, ToolBadge::countdown },
-        { BuiltinTool::todo, ToolRun::panel, false, ToolBadge::openTodos },
+        { BuiltinTool::todo, ToolRun::panel, true, ToolBadge::openTodos },
         { BuiltinTool::voiceMemo, ToolRun::panel, false, ToolBadge::recording },
         { BuiltinTool::links, ToolRun::panel, false, ToolBadge::none },
         { BuiltinTool::screenRecord, ToolRun::panel, false, ToolBadge::none },
