@@ -21,7 +21,7 @@ std::vector<ToolEntry> makeEntries()
     const Row rows[] = {
         { "clipboard", ToolRun::panel, ToolPanelFace { QStringLiteral("clipboard"), QSizeF(360, 420) } },
         { "screenshot", ToolRun::action },
-        { "notes", ToolRun::panel },
+        { "notes", ToolRun::panel, ToolPanelFace { QStringLiteral("notes"), QSizeF(360, 400) } },
         { "calculator", ToolRun::panel, ToolPanelFace { QStringLiteral("calculator"), QSizeF(340, 170) } },
         { "timer", ToolRun::panel, ToolPanelFace { QStringLiteral("timer"), QSizeF(380, 440) }, ToolBadge::countdown },
         { "colorPicker", ToolRun::action },

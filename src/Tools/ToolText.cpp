@@ -24,9 +24,14 @@ QLabel* caption(const QString& text)
     return label;
 }
 
+QString keptAsideText(const QString& fileName)
+{
+    return QStringLiteral("%1 could not be read, so it is kept beside itself with the date in its name.").arg(fileName);
+}
+
 QLabel* keptAside(const QString& fileName)
 {
-    QLabel* label = caption(QStringLiteral("%1 could not be read, so it was kept beside itself with the date in its name.").arg(fileName));
+    QLabel* label = caption(keptAsideText(fileName));
     label->setWordWrap(true);
     label->setObjectName(QStringLiteral("keptAside"));
     return label;

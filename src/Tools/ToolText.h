@@ -16,5 +16,6 @@ QLabel* caption(const QString& text);
 // The one line a panel shows when the user's file could not be read and was kept beside itself,
 // dated, instead of being replaced.
 QLabel* keptAside(const QString& fileName);
+QString keptAsideText(const QString& fileName);
 
 }

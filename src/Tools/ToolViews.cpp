@@ -9,12 +9,15 @@
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolRegistry.h"
+#include "Tools/Notes/NotesDocument.h"
+#include "Tools/Notes/NotesView.h"
 #include "Tools/Reminders/RemindersStore.h"
 #include "Tools/Reminders/RemindersView.h"
 #include "Tools/Todo/TodoStore.h"
 #include "Tools/Todo/TodoView.h"
 #include "Tools/Units/UnitsView.h"
 
+#include "Base/Paths.h"
 #include "Base/Preferences.h"
 
 #include <functional>
@@ -54,6 +57,10 @@ const std::map<BuiltinTool, Factory>& factories()
             [](const Services&, const ToolViewHandoff&) {
                 return new RemindersView(RemindersStore::shared(), RemindersStore::shared().location());
             } },
+        { BuiltinTool::notes,
+            [](const Services& services, const ToolViewHandoff&) {
+                return new NotesView(Paths::supportDirectory() + QStringLiteral("/") + NotesDocument::fileName, *services.clock);
+            } },
         { BuiltinTool::todo,
             [](const Services&, const ToolViewHandoff&) {
                 // Yesterday's ticked items go before the list is drawn, not while it is seen.
@@ -78,7 +85,7 @@ bool open(BuiltinTool tool, const Services& services)
 {
     const ToolEntry& entry = ToolRegistry::entry(tool);
     const auto factory = factories().find(tool);
-    if (!entry.panel || factory == factories().end() || (tool == BuiltinTool::timer && !services.clock))
+    if (!entry.panel || factory == factories().end() || ((tool == BuiltinTool::timer || tool == BuiltinTool::notes) && !services.clock))
         return false;
     const QString id = entry.panel->id;
     pasteTargets()[id] = services.pasteOrToast;

@@ -27,7 +27,7 @@ struct Services {
     // Without them, the process-wide ones.
     Preferences* preferences = nullptr;
     CurrencyService* currencies = nullptr;
-    // The clock tool's page redraws; without it, the clock tool does not open.
+    // The clock tool's page redraws and the notes' save delay; without it, neither opens.
     Clock* clock = nullptr;
 };
 

@@ -68,7 +68,7 @@ TEST(ToolRegistry, HowTheToolsOfTodayRun)
     const Case cases[] = {
         { BuiltinTool::clipboard, ToolRun::panel, true, ToolBadge::none },
         { BuiltinTool::calculator, ToolRun::panel, true, ToolBadge::none },
-        { BuiltinTool::notes, ToolRun::panel, false, ToolBadge::none },
+        { BuiltinTool::notes, ToolRun::panel, true, ToolBadge::none },
         { BuiltinTool::screenshot, ToolRun::action, false, ToolBadge::none },
         { BuiltinTool::colorPicker, ToolRun::action, false, ToolBadge::none },
         { BuiltinTool::mute, ToolRun::action, false, ToolBadge::none },
