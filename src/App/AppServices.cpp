@@ -56,6 +56,8 @@
 #include "Tools/Reminders/EnglishDateDetector.h"
 #include "Tools/Reminders/RemindersStore.h"
 #include "Tools/Todo/TodoStore.h"
+#include "Tools/Links/CurrentTabReader.h"
+#include "Tools/Links/LinksStore.h"
 #include "Tools/Toast.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolViews.h"
@@ -121,6 +123,15 @@ struct AppServices::Parts {
     QtWebRequests web;
     UnavailableNowPlaying nowPlaying;
     ToolBadgeSources badges;
+    // Made with the first links panel: it needs the clipboard history.
+    std::unique_ptr<CurrentTabReader> tabs;
+    CurrentTabReader& tabReader()
+    {
+        if (!tabs)
+            tabs = std::make_unique<CurrentTabReader>(
+                CurrentTabReader::Services { pasteInput, clipboard, clock, &ClipboardStore::shared() });
+        return *tabs;
+    }
     XdgAutostart loginItem { XdgEnvironment::fromProcessEnvironment(), QCoreApplication::applicationFilePath() };
     XdgInstalledApplications applications { XdgEnvironment::fromProcessEnvironment() };
     EnglishDateDetector dateDetector;
@@ -198,6 +209,9 @@ AppServices::AppServices()
         return std::make_unique<RemindersStore>(
             *parts.reminders, Preferences::shared(), parts.dateDetector, &QDateTime::currentDateTime, &parts.reminderAlerts);
     });
+    own<LinksStore>([&parts] {
+        return std::make_unique<LinksStore>(Paths::supportDirectory() + QStringLiteral("/") + LinksStore::fileName, &parts.web);
+    });
     own<TodoStore>([] {
         return std::make_unique<TodoStore>(Paths::supportDirectory() + QStringLiteral("/") + TodoStore::fileName);
     });
@@ -241,7 +255,15 @@ AppServices::AppServices()
                             { ClipboardStore::shared(),
                                 [target = context.target](
                                     const QString& copiedToast) { Paster::shared().pasteOrToast(copiedToast, target); },
-                                &parts.pointer, &parts.screenLayout, nullptr, nullptr, &parts.clock });
+                                &parts.pointer, &parts.screenLayout, nullptr, nullptr, &parts.clock, &parts.clipboard,
+                                [&parts](const QUrl& address) {
+                                    parts.launcher.open(address, [](const QString& reason) {
+                                        Log::write(QStringLiteral("cannot open a saved link: ") + reason);
+                                        Toast::shared().show(QStringLiteral("Couldn't open the link"),
+                                            QStringLiteral("exclamationmark.triangle.fill"));
+                                    });
+                                },
+                                &parts.web, &parts.tabReader(), context.target });
                     },
                 .clipboard = &parts.clipboard,
                 .copyText = [](const QString& text) { ClipboardStore::shared().copy(text); },

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -18,6 +20,9 @@ public:
     virtual quint64 changeCount() const = 0;
     // Replaces whatever the clipboard held with plain text.
     virtual void setText(const QString& text) = 0;
+    // Replaces it with these formats (as `readFormats` names them) and their bytes: how what was
+    // read is put back. No formats leaves it empty.
+    virtual void setData(const QList<QPair<QString, QByteArray>>& formats) = 0;
 
     // Reading asks the application that owns the clipboard, which may be slow or hung, so the
     // answers come later, on the main thread, and never once `context` is gone. A read that

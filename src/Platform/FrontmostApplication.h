@@ -13,6 +13,7 @@ struct TargetApplication {
     quint64 windowId = 0;
     qint64 processId = 0; // 0 when the window does not say
     QString windowClass;  // WM_CLASS class part, e.g. "XTerm"
+    QString windowTitle = {}; // what its title bar said then
     bool operator==(const TargetApplication&) const = default;
 };
 

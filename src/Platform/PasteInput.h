@@ -13,6 +13,9 @@ public:
     virtual bool activate(const TargetApplication& target) = 0;
     // Ctrl+V, or Ctrl+Shift+V where terminals expect it. False when no key could be sent.
     virtual bool sendPasteShortcut(bool withShift) = 0;
+    // Any other shortcut, written like "ctrl+l", "ctrl+shift+c" or "Escape": modifiers (ctrl,
+    // shift, alt) and one key, a letter or a key name. False when a key does not exist here.
+    virtual bool sendShortcut(const QString& shortcut) = 0;
 };
 
 }

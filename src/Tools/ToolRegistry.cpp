@@ -30,7 +30,7 @@ std::vector<ToolEntry> makeEntries()
         { "windows", ToolRun::ring, std::nullopt, ToolBadge::none, &DefaultConfig::windowsPage },
         { "volume", ToolRun::action },
         { "todo", ToolRun::panel, ToolPanelFace { QStringLiteral("todo"), QSizeF(340, 420) }, ToolBadge::openTodos },
-        { "links", ToolRun::panel },
+        { "links", ToolRun::panel, ToolPanelFace { QStringLiteral("links"), QSizeF(380, 420) } },
         { "screenRecord", ToolRun::panel },
         { "voiceMemo", ToolRun::panel, std::nullopt, ToolBadge::recording },
         { "units", ToolRun::panel, ToolPanelFace { QStringLiteral("units"), QSizeF(420, 230) } },

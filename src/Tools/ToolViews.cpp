@@ -9,7 +9,10 @@
 #include "Tools/Clipboard/ClipboardView.h"
 #include "Tools/ToolPanel.h"
 #include "Tools/ToolRegistry.h"
+#include "Tools/Links/LinksStore.h"
+#include "Tools/Links/LinksView.h"
 #include "Tools/Notes/NotesDocument.h"
+#include "Tools/Toast.h"
 #include "Tools/Notes/NotesView.h"
 #include "Tools/Reminders/RemindersStore.h"
 #include "Tools/Reminders/RemindersView.h"
@@ -61,6 +64,17 @@ const std::map<BuiltinTool, Factory>& factories()
             [](const Services& services, const ToolViewHandoff&) {
                 return new NotesView(Paths::supportDirectory() + QStringLiteral("/") + NotesDocument::fileName, *services.clock);
             } },
+        { BuiltinTool::links,
+            [](const Services& services, const ToolViewHandoff& handoff) {
+                return new LinksView({ LinksStore::shared(), services.clipboardHistory, *services.clipboard,
+                    services.openUrl, [](const QString& text, const QString& symbol) { Toast::shared().show(text, symbol); },
+                    services.target, services.tabs, services.web,
+                    // An empty setting keeps every site's address at home: globes only.
+                    (services.preferences ? *services.preferences : Preferences::shared())
+                        .text(QStringLiteral("faviconService"))
+                        .value_or(QStringLiteral("https://www.google.com")),
+                    handoff.closePanel });
+            } },
         { BuiltinTool::todo,
             [](const Services&, const ToolViewHandoff&) {
                 // Yesterday's ticked items go before the list is drawn, not while it is seen.
@@ -85,7 +99,8 @@ bool open(BuiltinTool tool, const Services& services)
 {
     const ToolEntry& entry = ToolRegistry::entry(tool);
     const auto factory = factories().find(tool);
-    if (!entry.panel || factory == factories().end() || ((tool == BuiltinTool::timer || tool == BuiltinTool::notes) && !services.clock))
+    if (!entry.panel || factory == factories().end() || ((tool == BuiltinTool::timer || tool == BuiltinTool::notes) && !services.clock)
+        || (tool == BuiltinTool::links && (!services.clipboard || !services.openUrl)))
         return false;
     const QString id = entry.panel->id;
     pasteTargets()[id] = services.pasteOrToast;

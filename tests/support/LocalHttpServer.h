@@ -21,7 +21,15 @@ public:
         int status = 200;
         QByteArray body;
         bool silent = false; // accept, read, never answer
+        QByteArray contentType = "application/json";
+        QByteArray location = {}; // for a redirect
     };
+    // A redirect to `target`, which may be anywhere.
+    static Answer redirect(const QString& target) { return { 302, "<title>Moved</title>", false, "text/html", target.toUtf8() }; }
+    static Answer page(const QByteArray& html, const QByteArray& contentType = "text/html")
+    {
+        return { 200, html, false, contentType };
+    }
 
     LocalHttpServer()
     {
@@ -55,7 +63,8 @@ private:
             if (answer.silent)
                 return;
             socket->write("HTTP/1.1 " + QByteArray::number(answer.status) + " Canned\r\n"
-                + "Content-Type: application/json\r\nConnection: close\r\nContent-Length: "
+                + (answer.location.isEmpty() ? QByteArray() : "Location: " + answer.location + "\r\n")
+                + "Content-Type: " + answer.contentType + "\r\nConnection: close\r\nContent-Length: "
                 + QByteArray::number(answer.body.size()) + "\r\n\r\n" + answer.body);
             socket->disconnectFromHost();
         });

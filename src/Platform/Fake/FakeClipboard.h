@@ -20,6 +20,13 @@ public:
 
     quint64 changeCount() const override { return changes; }
     void setText(const QString& value) override { copy({ { textFormat, value.toUtf8() } }); }
+    void setData(const QList<QPair<QString, QByteArray>>& formats) override
+    {
+        QMap<QString, QByteArray> offered;
+        for (const auto& [format, bytes] : formats)
+            offered.insert(format, bytes);
+        copy(std::move(offered));
+    }
 
     void readFormats(QObject* context, std::function<void(QStringList)> done) override
     {

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 #include "Platform/PasteInput.h"
 
 namespace Quickhalo {
@@ -24,6 +26,16 @@ public:
         m_journal << (withShift ? QStringLiteral("ctrl+shift+v") : QStringLiteral("ctrl+v"));
         return true;
     }
+    bool sendShortcut(const QString& shortcut) override
+    {
+        m_journal << shortcut;
+        if (onShortcut)
+            onShortcut(shortcut);
+        return true;
+    }
+
+    // What the application would do with a shortcut, such as a browser copying its address.
+    std::function<void(const QString&)> onShortcut;
 
 private:
     QStringList& m_journal;

@@ -15,12 +15,13 @@ public:
     struct Pending {
         QUrl url;
         Done done;
+        Options options = {};
         bool abandoned = false;
     };
 
-    std::unique_ptr<WebRequest> get(const QUrl& url, qint64, Done done) override
+    std::unique_ptr<WebRequest> fetch(const QUrl& url, const Options& options, Done done) override
     {
-        auto pending = std::make_shared<Pending>(Pending { url, std::move(done) });
+        auto pending = std::make_shared<Pending>(Pending { url, std::move(done), options });
         requests.append(pending);
         return std::make_unique<Handle>(pending);
     }

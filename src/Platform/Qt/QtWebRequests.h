@@ -13,7 +13,7 @@ public:
     QtWebRequests();
     ~QtWebRequests() override;
 
-    std::unique_ptr<WebRequest> get(const QUrl& url, qint64 maxBytes, Done done) override;
+    std::unique_ptr<WebRequest> fetch(const QUrl& url, const Options& options, Done done) override;
 
 private:
     QNetworkAccessManager m_network;

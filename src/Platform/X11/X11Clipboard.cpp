@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QStringList>
 #include <QPointer>
 
 #include "Platform/X11/X11SelectionReader.h"
@@ -35,6 +36,34 @@ void X11Clipboard::setText(const QString& text)
     // A fresh object replaces every format the previous owner offered.
     auto* data = new QMimeData;
     data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+}
+
+void X11Clipboard::setData(const QList<QPair<QString, QByteArray>>& formats)
+{
+    // Qt offers each format under the target of the same name, except text, which it serves
+    // itself under every text target from the one text it holds.
+    static const QStringList textTargets { QStringLiteral("UTF8_STRING"), QStringLiteral("text/plain;charset=utf-8"),
+        QStringLiteral("text/plain"), QStringLiteral("STRING"), QStringLiteral("TEXT"), QStringLiteral("COMPOUND_TEXT") };
+    // Targets about the selection itself, answered by whoever owns it.
+    static const QStringList ownerTargets { QStringLiteral("TARGETS"), QStringLiteral("MULTIPLE"),
+        QStringLiteral("TIMESTAMP"), QStringLiteral("SAVE_TARGETS"), QStringLiteral("DELETE") };
+    auto* data = new QMimeData;
+    qsizetype bestText = textTargets.size();
+    QString text;
+    for (const auto& [format, bytes] : formats) {
+        const qsizetype rank = textTargets.indexOf(format);
+        if (rank >= 0) {
+            if (rank < bestText) {
+                bestText = rank;
+                text = format == QLatin1String("STRING") ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+            }
+        } else if (!ownerTargets.contains(format)) {
+            data->setData(format, bytes);
+        }
+    }
+    if (bestText < textTargets.size())
+        data->setText(text);
     QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
 }
 

@@ -24,6 +24,7 @@ public:
 
     quint64 changeCount() const override { return m_changes; }
     void setText(const QString& text) override;
+    void setData(const QList<QPair<QString, QByteArray>>& formats) override;
     void readFormats(QObject* context, std::function<void(QStringList)> done) override;
     void readData(const QString& format, QObject* context, std::function<void(QByteArray)> done) override;
     void readText(QObject* context, std::function<void(std::optional<QString>)> done) override;

@@ -73,6 +73,20 @@ std::optional<TargetApplication> X11FrontmostApplication::frontmost() const
         if (parts.size() >= 2)
             target.windowClass = QString::fromLocal8Bit(parts.at(1));
     }
+
+    // The EWMH title in UTF-8, or the old Latin-1 one from clients without it.
+    XcbReply<xcb_get_property_reply_t> name(xcb_get_property_reply(m_connection,
+        xcb_get_property(m_connection, 0, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 0, 1024), nullptr));
+    if (name && name->format == 8 && xcb_get_property_value_length(name.get()) > 0) {
+        target.windowTitle = QString::fromUtf8(
+            static_cast<const char*>(xcb_get_property_value(name.get())), xcb_get_property_value_length(name.get()));
+    } else {
+        XcbReply<xcb_get_property_reply_t> oldName(xcb_get_property_reply(m_connection,
+            xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 1024), nullptr));
+        if (oldName && oldName->format == 8)
+            target.windowTitle = QString::fromLatin1(static_cast<const char*>(xcb_get_property_value(oldName.get())),
+                xcb_get_property_value_length(oldName.get()));
+    }
     return target;
 }
 

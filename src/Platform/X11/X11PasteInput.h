@@ -18,9 +18,12 @@ public:
 
     bool activate(const TargetApplication& target) override;
     bool sendPasteShortcut(bool withShift) override;
+    bool sendShortcut(const QString& shortcut) override;
 
 private:
     xcb_keycode_t keycode(std::uint32_t keysym) const;
+    // Presses the modifiers, taps the key, releases them in reverse.
+    bool press(const std::vector<std::uint32_t>& modifiers, std::uint32_t key);
 
     xcb_connection_t* m_connection = nullptr;
 };

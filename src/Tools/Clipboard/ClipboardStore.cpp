@@ -50,7 +50,7 @@ void ClipboardStore::start()
 void ClipboardStore::poll()
 {
     const quint64 count = m_clipboard.changeCount();
-    if (count == m_lastChangeCount)
+    if (count == m_lastChangeCount || m_holds > 0)
         return;
     m_lastChangeCount = count;
     m_clipboard.readFormats(this, [this, count](const QStringList& types) {
@@ -70,7 +70,18 @@ void ClipboardStore::poll()
 bool ClipboardStore::isCurrent(quint64 count) const
 {
     // A later copy, ours or another's, makes an answer about this one stale.
-    return count == m_lastChangeCount && count == m_clipboard.changeCount();
+    return count == m_lastChangeCount && count == m_clipboard.changeCount() && m_holds == 0;
+}
+
+void ClipboardStore::holdRecording()
+{
+    ++m_holds;
+}
+
+void ClipboardStore::releaseRecording()
+{
+    if (m_holds > 0 && --m_holds == 0)
+        m_lastChangeCount = m_clipboard.changeCount();
 }
 
 void ClipboardStore::readTextOf(quint64 count)

@@ -51,6 +51,11 @@ public:
     // Puts `text` on the clipboard as plain text and records it once.
     void copy(const QString& text);
 
+    // While held, what passes through the clipboard is not recorded, also once the hold ends:
+    // for a tool that borrows the clipboard and puts the user's content back.
+    void holdRecording();
+    void releaseRecording();
+
     // False when any of the types marks the content as secret, transient or generated.
     static bool shouldCapture(const QStringList& types);
     static const QStringList& skippedTypes();
@@ -71,6 +76,7 @@ private:
     QList<ClipboardListing::Preview> m_previews;
     std::optional<QDateTime> m_lastCapturedAt;
     quint64 m_lastChangeCount = 0;
+    int m_holds = 0;
     std::unique_ptr<RepeatingTimer> m_timer;
 };
 

@@ -17,7 +17,7 @@ constexpr qint64 largestFile = 16 * 1024 * 1024;
 
 std::optional<QString> utf8Text(const QByteArray& bytes)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
         return std::nullopt;

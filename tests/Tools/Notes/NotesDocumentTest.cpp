@@ -110,6 +110,10 @@ TEST_F(NotesDocumentTest, ANoteThatIsNotUtf8IsKeptAsideBeforeTheFirstEdit)
     clock.advance(NotesDocument::saveDelay);
     settle(*notes);
     EXPECT_EQ(keptCopies().size(), 1) << "kept once, not at every save";
+
+    // Ending inside a character is no more UTF-8 than Latin-1 is.
+    folder.write(QStringLiteral("cut/notes.txt"), "price: 5 \xe2\x82");
+    EXPECT_TRUE(open(QStringLiteral("cut/notes.txt"))->startedFromUnreadableFile());
 }
 
 TEST_F(NotesDocumentTest, AFailedSaveIsToldAndTriedAgainWithTheNextChange)

@@ -1,0 +1,209 @@
+#include "Tools/Links/LinksStore.h"
+
+#include "Base/JsonFile.h"
+#include "Base/Log.h"
+#include "Base/UserFile.h"
+#include "Platform/WebRequests.h"
+#include "Tools/Links/PageTitle.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimeZone>
+
+namespace Quickhalo {
+
+namespace {
+
+constexpr qint64 largestFile = 32 * 1024 * 1024;
+
+QString timeText(const QDateTime& moment)
+{
+    return moment.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
+}
+
+std::optional<QDateTime> time(const QJsonValue& value)
+{
+    if (!value.isString())
+        return std::nullopt;
+    const QDateTime moment = QDateTime::fromString(value.toString(), Qt::ISODate);
+    if (!moment.isValid())
+        return std::nullopt;
+    const QDateTime utc = moment.toUTC();
+    return utc.addMSecs(-utc.time().msec());
+}
+
+QJsonArray toJson(const QList<LinkItem>& links)
+{
+    QJsonArray array;
+    for (const LinkItem& link : links)
+        array.append(QJsonObject { { QStringLiteral("id"), link.id.toString(QUuid::WithoutBraces).toUpper() },
+            { QStringLiteral("title"), link.title }, { QStringLiteral("url"), link.url },
+            { QStringLiteral("addedAt"), timeText(link.addedAt) } });
+    return array;
+}
+
+LinksStore::Folded folded(const LinkItem& link)
+{
+    return { link.title.toCaseFolded(), link.url.toCaseFolded() };
+}
+
+}
+
+LinksStore::LinksStore(QString filePath, WebRequests* web, std::function<QDateTime()> clock)
+    : m_web(web)
+    , m_clock(std::move(clock))
+    , m_writer(std::move(filePath))
+{
+    load();
+}
+
+LinksStore::~LinksStore() = default;
+
+std::optional<QUrl> LinksStore::webUrl(const QString& text)
+{
+    const QUrl url(text.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+std::optional<QList<LinkItem>> LinksStore::decode(const QByteArray& bytes)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return std::nullopt;
+    QList<LinkItem> links;
+    for (const QJsonValue& element : document.array()) {
+        if (!element.isObject())
+            return std::nullopt;
+        const QJsonObject object = element.toObject();
+        const QUuid id = QUuid::fromString(object.value(QStringLiteral("id")).toString());
+        const QJsonValue title = object.value(QStringLiteral("title"));
+        const QJsonValue url = object.value(QStringLiteral("url"));
+        const std::optional<QDateTime> added = time(object.value(QStringLiteral("addedAt")));
+        if (id.isNull() || !title.isString() || !url.isString() || !added)
+            return std::nullopt;
+        links.append({ id, title.toString(), url.toString(), *added });
+    }
+    return links;
+}
+
+QByteArray LinksStore::encode(const QList<LinkItem>& links)
+{
+    return JsonFile::encode(toJson(links));
+}
+
+void LinksStore::load()
+{
+    const UserFile::ReadResult file = UserFile::read(m_writer.path(), largestFile);
+    if (file.status == UserFile::ReadResult::Status::missing)
+        return;
+    if (file.isOk()) {
+        if (std::optional<QList<LinkItem>> links = decode(file.bytes)) {
+            m_links = std::move(*links);
+            refold();
+            return;
+        }
+    }
+    // An empty list must not silently replace the user's: it is kept first.
+    m_unreadable = true;
+    m_writer.keepBeforeReplacing();
+    Log::write(QStringLiteral("%1 could not be read (%2); starting with an empty list")
+                   .arg(QFileInfo(m_writer.path()).fileName(), file.isOk() ? QStringLiteral("not a list of links") : file.reason));
+}
+
+void LinksStore::save()
+{
+    m_writer.save(toJson(m_links));
+    Q_EMIT linksChanged();
+}
+
+void LinksStore::refold()
+{
+    m_folded.clear();
+    m_folded.reserve(m_links.size());
+    for (const LinkItem& link : m_links)
+        m_folded.append(folded(link));
+}
+
+std::optional<QUuid> LinksStore::add(const QString& url, const std::optional<QString>& title)
+{
+    const std::optional<QUrl> address = webUrl(url);
+    if (!address)
+        return std::nullopt;
+    const QString absolute = address->toString(QUrl::FullyEncoded);
+    for (qsizetype i = m_links.size() - 1; i >= 0; --i) {
+        if (m_links[i].url == absolute) {
+            m_titleFetches.erase(m_links[i].id);
+            m_links.removeAt(i);
+            m_folded.removeAt(i);
+        }
+    }
+    const QString shownTitle = title && !title->isEmpty() ? *title : address->host();
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(m_clock().toSecsSinceEpoch(), QTimeZone::utc());
+    const LinkItem link { QUuid::createUuid(), shownTitle, absolute, now };
+    m_links.prepend(link);
+    m_folded.prepend(folded(link));
+    save();
+    return link.id;
+}
+
+std::optional<QUuid> LinksStore::addAndFetchTitle(const QString& url)
+{
+    const std::optional<QUuid> id = add(url);
+    if (!id || !m_web)
+        return id;
+    m_titleFetches[*id] = PageTitle::fetch(*m_web, QUrl(m_links.front().url), [this, id = *id](std::optional<QString> title) {
+        // Later: this runs from the request, which the erase destroys.
+        QMetaObject::invokeMethod(this, [this, id, title] {
+            m_titleFetches.erase(id);
+            if (title)
+                rename(id, *title);
+        }, Qt::QueuedConnection);
+    });
+    return id;
+}
+
+void LinksStore::rename(const QUuid& id, const QString& title)
+{
+    if (title.isEmpty())
+        return;
+    for (qsizetype i = 0; i < m_links.size(); ++i) {
+        if (m_links[i].id == id) {
+            m_links[i].title = title;
+            m_folded[i] = folded(m_links[i]);
+            save();
+            return;
+        }
+    }
+}
+
+void LinksStore::remove(const QUuid& id)
+{
+    m_titleFetches.erase(id);
+    for (qsizetype i = m_links.size() - 1; i >= 0; --i) {
+        if (m_links[i].id == id) {
+            m_links.removeAt(i);
+            m_folded.removeAt(i);
+        }
+    }
+    save();
+}
+
+QList<int> LinksStore::matching(const QString& query) const
+{
+    QList<int> rows;
+    rows.reserve(m_links.size());
+    const QString needle = query.toCaseFolded();
+    for (int i = 0; i < m_folded.size(); ++i) {
+        if (needle.isEmpty() || m_folded[i].title.contains(needle) || m_folded[i].url.contains(needle))
+            rows.append(i);
+    }
+    return rows;
+}
+
+}
