@@ -118,12 +118,14 @@ void LinksStore::load()
 
 void LinksStore::save()
 {
+    m_lastSearch.reset();
     m_writer.save(toJson(m_links));
     Q_EMIT linksChanged();
 }
 
 void LinksStore::refold()
 {
+    m_lastSearch.reset();
     m_folded.clear();
     m_folded.reserve(m_links.size());
     for (const LinkItem& link : m_links)
@@ -196,13 +198,26 @@ void LinksStore::remove(const QUuid& id)
 
 QList<int> LinksStore::matching(const QString& query) const
 {
-    QList<int> rows;
-    rows.reserve(m_links.size());
     const QString needle = query.toCaseFolded();
-    for (int i = 0; i < m_folded.size(); ++i) {
-        if (needle.isEmpty() || m_folded[i].title.contains(needle) || m_folded[i].url.contains(needle))
+    const auto matches = [&](int i) { return m_folded[i].title.contains(needle) || m_folded[i].url.contains(needle); };
+    QList<int> rows;
+    if (needle.isEmpty()) {
+        rows.reserve(m_links.size());
+        for (int i = 0; i < m_links.size(); ++i)
             rows.append(i);
+    } else if (m_lastSearch && needle.startsWith(m_lastSearch->needle)) {
+        // Typing on narrows what the last keystroke found; nothing else can match.
+        for (const int i : m_lastSearch->rows) {
+            if (matches(i))
+                rows.append(i);
+        }
+    } else {
+        for (int i = 0; i < m_folded.size(); ++i) {
+            if (matches(i))
+                rows.append(i);
+        }
     }
+    m_lastSearch = needle.isEmpty() ? std::nullopt : std::optional(Search { needle, rows });
     return rows;
 }
 

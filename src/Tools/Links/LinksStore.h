@@ -80,6 +80,11 @@ private:
     QList<LinkItem> m_links;
     // Each link's title and address, case-folded once, so that a search is a plain scan.
     QList<Folded> m_folded;
+    struct Search {
+        QString needle;
+        QList<int> rows;
+    };
+    mutable std::optional<Search> m_lastSearch; // until the links change
     std::map<QUuid, std::unique_ptr<WebRequest>> m_titleFetches;
     bool m_unreadable = false;
     JsonFileWriter m_writer;

@@ -141,6 +141,9 @@ TEST_F(LinksStoreTest, SearchesTitlesAndAddressesIgnoringCase)
         { "recipes", { 1 } },
         { "STRAßE", { 2 } },
         { "example", { 0, 1, 2 } },
+        { "example.", { 0, 1, 2 } }, // typed on: narrowed from the last search
+        { "example.o", { 1 } },
+        { "exa", { 0, 1, 2 } }, // taken back: all again
         { "soup\nhttps", {} },
         { "nothing", {} },
     };
