@@ -129,7 +129,7 @@ struct AppServices::Parts {
     {
         if (!tabs)
             tabs = std::make_unique<CurrentTabReader>(
-                CurrentTabReader::Services { pasteInput, clipboard, clock, &ClipboardStore::shared() });
+                CurrentTabReader::Services { pasteInput, clipboard, clock, &ClipboardStore::shared(), &frontmost });
         return *tabs;
     }
     XdgAutostart loginItem { XdgEnvironment::fromProcessEnvironment(), QCoreApplication::applicationFilePath() };

@@ -16,6 +16,8 @@
 #include <QImage>
 #include <QScreen>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QClipboard>
 #include <QMouseEvent>
 #include <QProcessEnvironment>
 #include <QWidget>
@@ -469,4 +471,107 @@ TEST_F(RingGesture, AnEarlierCopyFromTheClipboardHistoryIsPastedBack)
     EXPECT_TRUE(waitUntil([&] { return field.text() == QStringLiteral("first copy"); }))
         << "field holds: " << field.text().toStdString() << "\n" << m_log.constData();
     EXPECT_FALSE(visibleWindow(QStringLiteral("Clipboard")).has_value()) << "the panel closed";
+}
+
+namespace {
+
+// Firefox ESR on the test desktop with a profile of its own, showing `url` and nothing else.
+class Firefox {
+public:
+    Firefox(const QString& profile, const QString& url)
+    {
+        QDir().mkpath(profile);
+        QFile::copy(QStringLiteral(QUICKHALO_SOURCE_DIR "/tests/data/firefox/user.js"), profile + QStringLiteral("/user.js"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("MOZ_CRASHREPORTER_DISABLE"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("HOME"), profile);
+        m_process.setProcessEnvironment(environment);
+        m_process.setStandardOutputFile(QProcess::nullDevice());
+        m_process.setStandardErrorFile(profile + QStringLiteral("/firefox.log"));
+        m_process.start(QStringLiteral("firefox-esr"),
+            { QStringLiteral("--no-remote"), QStringLiteral("--new-instance"), QStringLiteral("--profile"), profile, url });
+    }
+    ~Firefox()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
+    bool started() { return m_process.waitForStarted(); }
+
+private:
+    QProcess m_process;
+};
+
+}
+
+TEST_F(RingGesture, SaveCurrentTabKeepsFirefoxsPageAndLeavesTheClipboardAsItWas)
+{
+    LocalHttpServer server;
+    server.set(QStringLiteral("/page.html"), LocalHttpServer::page("<html><head><title>Local Test Page</title></head>"
+                                                                   "<body><h1>Read me later</h1></body></html>"));
+    const QString address = server.root() + QStringLiteral("/page.html");
+    ASSERT_NO_FATAL_FAILURE(useToolInSlot3(BuiltinTool::links));
+    m_page.slices[5] = Slice { QUuid::createUuid(), QStringLiteral("Clipboard"), QStringLiteral("doc.on.clipboard"),
+        Actions::Builtin { BuiltinTool::clipboard } };
+    ASSERT_NO_FATAL_FAILURE(writeConfig());
+    ASSERT_NO_FATAL_FAILURE(start());
+
+    // What the user had copied, in two formats; the history has it once.
+    auto* copied = new QMimeData;
+    copied->setText(QStringLiteral("the user's text"));
+    copied->setHtml(QStringLiteral("<b>the user's</b> text"));
+    QGuiApplication::clipboard()->setMimeData(copied);
+    QTest::qWait(700); // one poll of the history
+
+    Firefox firefox(m_home.filePath(QStringLiteral("firefox")), address);
+    ASSERT_TRUE(firefox.started());
+    const QString browserTitle = QStringLiteral("Local Test Page \u2014 Mozilla Firefox");
+    ASSERT_TRUE(waitUntil([&] { return visibleWindow(browserTitle).has_value(); }, 60000)) << "Firefox shows the page";
+    const WId browser = *visibleWindow(browserTitle);
+    xdotool({ QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(browser) });
+    QTest::qWait(500);
+
+    ASSERT_NO_FATAL_FAILURE(openToolPanel(QStringLiteral("Links")));
+    // For a person to look at, beside the other pictures: the panel over the browser.
+    QTest::qWait(300);
+    QDir().mkpath(QStringLiteral(QUICKHALO_BINARY_DIR "/pictures"));
+    QGuiApplication::primaryScreen()->grabWindow(*visibleWindow(QStringLiteral("Links")))
+        .save(QStringLiteral(QUICKHALO_BINARY_DIR "/pictures/links-panel.png"));
+    // The search line has the keyboard; "Add from clipboard" is off (no address there), so Tab
+    // reaches "Save current tab".
+    xdotool({ QStringLiteral("key"), QStringLiteral("Tab"), QStringLiteral("space") });
+    const QString links = m_home.filePath(QStringLiteral("data/Quickhalo/links.json"));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(links); }, 10000)) << QByteArray(m_log + m_process.readAllStandardError()).constData();
+    QFile file(links);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    EXPECT_TRUE(saved.contains(QByteArray("\"url\": \"" + address.toUtf8() + '"'))) << saved.constData();
+    EXPECT_TRUE(saved.contains("\"title\": \"Local Test Page\"")) << saved.constData();
+
+    // The clipboard is back as it was, every format, though another program now serves it.
+    EXPECT_EQ(xclipPaste(), QStringLiteral("the user's text"));
+    EXPECT_FALSE(QGuiApplication::clipboard()->ownsClipboard());
+    const QMimeData* now = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(now, nullptr);
+    EXPECT_EQ(now->html(), QStringLiteral("<b>the user's</b> text"));
+
+    // And the history never saw the address: over a text field, its second entry is the user's
+    // text, after the next copy.
+    QTest::qWait(700);
+    ASSERT_NO_FATAL_FAILURE(xclipCopy({ QStringLiteral("-i") }, "marker"));
+    QTest::qWait(700);
+    QLineEdit field;
+    ASSERT_NO_FATAL_FAILURE(showPasteTarget(field));
+    movePointer(m_centre); // the ring opens where the pointer is
+    ASSERT_NO_FATAL_FAILURE(chooseSlot(5));
+    ASSERT_TRUE(waitUntil([&] { return visibleWindow(QStringLiteral("Clipboard")).has_value(); }))
+        << QByteArray(m_log + m_process.readAllStandardError()).constData()
+        << runTool(QStringLiteral("wmctrl"), { QStringLiteral("-l") }).toStdString();
+    QTest::qWait(300);
+    xdotool({ QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Return") });
+    EXPECT_TRUE(waitUntil([&] { return !field.text().isEmpty(); }));
+    EXPECT_EQ(field.text(), QStringLiteral("the user's text"));
 }

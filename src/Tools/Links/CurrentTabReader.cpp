@@ -1,5 +1,6 @@
 #include "Tools/Links/CurrentTabReader.h"
 
+#include "Base/Log.h"
 #include "Platform/Clipboard.h"
 #include "Platform/Clock.h"
 #include "Platform/PasteInput.h"
@@ -10,8 +11,8 @@
 namespace Quickhalo {
 
 namespace {
-// The window manager raises the window and the browser focuses it before keys make sense.
-constexpr double settleDelay = 0.25;
+constexpr double settleDelay = 0.2;
+constexpr double keyGap = 0.1;
 constexpr double pollInterval = 0.05;
 // The restored content's own change must pass before the history listens again.
 constexpr double holdAfterRestore = 0.5;
@@ -83,15 +84,51 @@ void CurrentTabReader::askBrowser()
         finish(std::nullopt);
         return;
     }
-    m_timer = m_services.clock.startRepeating(settleDelay, [this] {
-        m_timer.reset();
-        if (!m_services.keys.sendShortcut(QStringLiteral("ctrl+l")) || !m_services.keys.sendShortcut(QStringLiteral("ctrl+c"))) {
+    waitForBrowserInFront(m_services.clock.now() + answerWait);
+}
+
+void CurrentTabReader::waitForBrowserInFront(double deadline)
+{
+    // Keys sent before the window manager has moved the focus would land in our own panel.
+    m_timer = m_services.clock.startRepeating(pollInterval, [this, deadline] {
+        const std::optional<TargetApplication> front
+            = m_services.frontmost ? m_services.frontmost->frontmost() : std::optional<TargetApplication>();
+        const bool inFront = !m_services.frontmost || (front && front->windowId == m_target.windowId);
+        if (!inFront && m_services.clock.now() < deadline - 1e-9)
+            return;
+        if (!inFront) {
+            m_timer.reset();
+            Log::write(QStringLiteral("the browser's window did not come to the front"));
             finish(std::nullopt);
             return;
         }
-        // Leaves the address bar as it was.
-        m_services.keys.sendShortcut(QStringLiteral("Escape"));
-        waitForAddress(m_services.clock.now() + answerWait);
+        // The browser gives its page the keyboard a moment after its window has it.
+        m_timer = m_services.clock.startRepeating(settleDelay, [this] {
+            m_timer.reset();
+            sendKeys();
+        });
+    });
+}
+
+void CurrentTabReader::sendKeys()
+{
+    if (!m_services.keys.sendShortcut(QStringLiteral("ctrl+l"))) {
+        finish(std::nullopt);
+        return;
+    }
+    // The address bar takes the focus and selects its text on the browser's next turn; a copy
+    // sent with it would find nothing selected.
+    m_timer = m_services.clock.startRepeating(keyGap, [this] {
+        m_timer.reset();
+        if (!m_services.keys.sendShortcut(QStringLiteral("ctrl+c"))) {
+            finish(std::nullopt);
+            return;
+        }
+        m_timer = m_services.clock.startRepeating(keyGap, [this] {
+            // Leaves the address bar as it was.
+            m_services.keys.sendShortcut(QStringLiteral("Escape"));
+            waitForAddress(m_services.clock.now() + answerWait);
+        });
     });
 }
 
@@ -123,6 +160,9 @@ void CurrentTabReader::finish(std::optional<QString> address)
     if (address && LinksStore::webUrl(*address)) {
         const Browser* browser = browserOf(m_target);
         tab = BrowserTab { address->trimmed(), browser ? Browsers::tabTitle(*browser, m_target.windowTitle) : QString() };
+    } else {
+        Log::write(address ? QStringLiteral("the browser's address bar held no web address")
+                           : QStringLiteral("the browser gave no address within %1 s").arg(answerWait));
     }
     m_reading = false;
     const auto done = std::move(m_done);

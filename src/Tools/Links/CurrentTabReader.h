@@ -40,6 +40,8 @@ public:
         ClipboardAccess& clipboard;
         Clock& clock;
         ClipboardStore* history = nullptr;
+        // To wait until the browser really is in front; without it, a fixed pause.
+        const FrontmostApplication* frontmost = nullptr;
     };
     // How long the browser has to put its address on the clipboard.
     static constexpr double answerWait = 1.0;
@@ -58,6 +60,8 @@ public:
 private:
     void saveFormats(QStringList formats);
     void askBrowser();
+    void waitForBrowserInFront(double deadline);
+    void sendKeys();
     void waitForAddress(double deadline);
     void finish(std::optional<QString> address);
     void endHold();
