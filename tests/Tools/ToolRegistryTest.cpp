@@ -78,7 +78,7 @@ TEST(ToolRegistry, HowTheToolsOfTodayRun)
         { BuiltinTool::timer, ToolRun::panel, true, ToolBadge::countdown },
         { BuiltinTool::todo, ToolRun::panel, true, ToolBadge::openTodos },
         { BuiltinTool::voiceMemo, ToolRun::panel, false, ToolBadge::recording },
-        { BuiltinTool::links, ToolRun::panel, false, ToolBadge::none },
+        { BuiltinTool::links, ToolRun::panel, true, ToolBadge::none },
         { BuiltinTool::screenRecord, ToolRun::panel, false, ToolBadge::none },
         { BuiltinTool::units, ToolRun::panel, true, ToolBadge::none },
         { BuiltinTool::reminders, ToolRun::panel, true, ToolBadge::none },

@@ -125,6 +125,6 @@ TEST_F(ToolViewsTest, AResultGoesWhereTheLatestOpeningSaysEvenIfThePanelWasOnlyR
 
 TEST_F(ToolViewsTest, ToolsWithoutAViewAreLeftToTheCaller)
 {
-    for (const BuiltinTool tool : { BuiltinTool::links, BuiltinTool::screenRecord, BuiltinTool::voiceMemo })
+    for (const BuiltinTool tool : { BuiltinTool::screenRecord, BuiltinTool::voiceMemo })
         EXPECT_FALSE(ToolViews::open(tool, services)) << BuiltinTools::rawValue(tool).toStdString();
 }
