@@ -27,4 +27,20 @@ bool save(const QJsonValue& value, const QString& path)
     return true;
 }
 
+QString timeText(const QDateTime& moment)
+{
+    return moment.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
+}
+
+std::optional<QDateTime> time(const QJsonValue& value)
+{
+    if (!value.isString())
+        return std::nullopt;
+    const QDateTime moment = QDateTime::fromString(value.toString(), Qt::ISODate);
+    if (!moment.isValid())
+        return std::nullopt;
+    const QDateTime utc = moment.toUTC();
+    return utc.addMSecs(-utc.time().msec());
+}
+
 }

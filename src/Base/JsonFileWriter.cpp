@@ -30,6 +30,18 @@ void JsonFileWriter::save(const QJsonValue& value)
     });
 }
 
+bool JsonFileWriter::load(qint64 maxBytes, const QString& what, const std::function<bool(const QByteArray&)>& use)
+{
+    const UserFile::ReadResult file = UserFile::read(m_path, maxBytes);
+    if (file.status == UserFile::ReadResult::Status::missing || (file.isOk() && use(file.bytes)))
+        return true;
+    // An empty collection must not silently replace the user's: it is kept first.
+    keepBeforeReplacing();
+    Log::write(QStringLiteral("%1 could not be read (%2); starting with an empty list")
+                   .arg(QFileInfo(m_path).fileName(), file.isOk() ? QStringLiteral("not ") + what : file.reason));
+    return false;
+}
+
 void JsonFileWriter::waitForWrites()
 {
     m_worker.waitForDone();

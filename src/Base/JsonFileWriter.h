@@ -22,6 +22,10 @@ public:
 
     // Call before the first save (the worker reads it), when what is at `path` was not read whole.
     void keepBeforeReplacing() { m_keepBeforeReplacing = true; }
+    // Reads the file for `use`, which answers whether it could make sense of the bytes. A file
+    // that is there but cannot be read or used is logged as `what` and kept before the first save;
+    // the answer is then false. A missing file is nothing to use: true, and `use` is not called.
+    bool load(qint64 maxBytes, const QString& what, const std::function<bool(const QByteArray&)>& use);
     // `value` is encoded and written on the worker.
     void save(const QJsonValue& value);
     // Blocks until everything asked for so far is on disk (or has failed and been logged).

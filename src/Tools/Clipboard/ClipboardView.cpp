@@ -1,5 +1,7 @@
 #include "Tools/Clipboard/ClipboardView.h"
 
+#include <tuple>
+
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +16,7 @@
 #include "Ring/SymbolPainter.h"
 #include "Tools/Clipboard/ClipboardListing.h"
 #include "Tools/Clipboard/ClipboardStore.h"
+#include "Tools/ToolList.h"
 
 namespace Quickhalo {
 
@@ -90,18 +93,11 @@ ClipboardView::ClipboardView(ClipboardStore& store, ToolViewHandoff handoff, QWi
     m_list = new QListWidget;
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFrameShape(QFrame::NoFrame);
+    ToolList::dress(*m_list);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(true);
     m_list->setItemDelegate(new RowDelegate(*this));
-    m_list->viewport()->setAutoFillBackground(false);
-    m_empty = new QLabel;
-    m_empty->setAlignment(Qt::AlignCenter);
-    m_empty->setForegroundRole(QPalette::PlaceholderText);
-    m_stack = new QStackedWidget;
-    m_stack->addWidget(m_list);
-    m_stack->addWidget(m_empty);
+    std::tie(m_stack, m_empty) = ToolList::withEmptyLine(m_list);
     layout->addWidget(m_stack, 1);
 
     connect(m_search, &QLineEdit::textChanged, this, [this] {

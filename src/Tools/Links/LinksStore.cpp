@@ -1,12 +1,9 @@
 #include "Tools/Links/LinksStore.h"
 
 #include "Base/JsonFile.h"
-#include "Base/Log.h"
-#include "Base/UserFile.h"
 #include "Platform/WebRequests.h"
 #include "Tools/Links/PageTitle.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,29 +15,13 @@ namespace {
 
 constexpr qint64 largestFile = 32 * 1024 * 1024;
 
-QString timeText(const QDateTime& moment)
-{
-    return moment.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
-}
-
-std::optional<QDateTime> time(const QJsonValue& value)
-{
-    if (!value.isString())
-        return std::nullopt;
-    const QDateTime moment = QDateTime::fromString(value.toString(), Qt::ISODate);
-    if (!moment.isValid())
-        return std::nullopt;
-    const QDateTime utc = moment.toUTC();
-    return utc.addMSecs(-utc.time().msec());
-}
-
 QJsonArray toJson(const QList<LinkItem>& links)
 {
     QJsonArray array;
     for (const LinkItem& link : links)
         array.append(QJsonObject { { QStringLiteral("id"), link.id.toString(QUuid::WithoutBraces).toUpper() },
             { QStringLiteral("title"), link.title }, { QStringLiteral("url"), link.url },
-            { QStringLiteral("addedAt"), timeText(link.addedAt) } });
+            { QStringLiteral("addedAt"), JsonFile::timeText(link.addedAt) } });
     return array;
 }
 
@@ -84,7 +65,7 @@ std::optional<QList<LinkItem>> LinksStore::decode(const QByteArray& bytes)
         const QUuid id = QUuid::fromString(object.value(QStringLiteral("id")).toString());
         const QJsonValue title = object.value(QStringLiteral("title"));
         const QJsonValue url = object.value(QStringLiteral("url"));
-        const std::optional<QDateTime> added = time(object.value(QStringLiteral("addedAt")));
+        const std::optional<QDateTime> added = JsonFile::time(object.value(QStringLiteral("addedAt")));
         if (id.isNull() || !title.isString() || !url.isString() || !added)
             return std::nullopt;
         links.append({ id, title.toString(), url.toString(), *added });
@@ -99,21 +80,14 @@ QByteArray LinksStore::encode(const QList<LinkItem>& links)
 
 void LinksStore::load()
 {
-    const UserFile::ReadResult file = UserFile::read(m_writer.path(), largestFile);
-    if (file.status == UserFile::ReadResult::Status::missing)
-        return;
-    if (file.isOk()) {
-        if (std::optional<QList<LinkItem>> links = decode(file.bytes)) {
-            m_links = std::move(*links);
+    m_unreadable = !m_writer.load(largestFile, QStringLiteral("a list of links"), [this](const QByteArray& bytes) {
+        std::optional<QList<LinkItem>> read = decode(bytes);
+        if (read) {
+            m_links = std::move(*read);
             refold();
-            return;
         }
-    }
-    // An empty list must not silently replace the user's: it is kept first.
-    m_unreadable = true;
-    m_writer.keepBeforeReplacing();
-    Log::write(QStringLiteral("%1 could not be read (%2); starting with an empty list")
-                   .arg(QFileInfo(m_writer.path()).fileName(), file.isOk() ? QStringLiteral("not a list of links") : file.reason));
+        return read.has_value();
+    });
 }
 
 void LinksStore::save()

@@ -6,7 +6,10 @@
 #include "Tools/Clipboard/ClipboardStore.h"
 #include "Tools/Links/CurrentTabReader.h"
 #include "Tools/Links/LinksStore.h"
+#include "Tools/ToolList.h"
 #include "Tools/ToolText.h"
+
+#include <tuple>
 
 #include <QAbstractListModel>
 #include <QHBoxLayout>
@@ -252,18 +255,9 @@ LinksView::LinksView(LinksViewServices services, QWidget* parent)
         }));
     m_list->setFocusPolicy(Qt::NoFocus);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setUniformItemSizes(true);
-    m_list->setMouseTracking(true);
-    m_list->viewport()->setAttribute(Qt::WA_Hover);
-    m_list->viewport()->setAutoFillBackground(false);
-    m_empty = new QLabel;
-    m_empty->setAlignment(Qt::AlignCenter);
-    m_empty->setForegroundRole(QPalette::PlaceholderText);
-    m_stack = new QStackedWidget;
-    m_stack->addWidget(m_list);
-    m_stack->addWidget(m_empty);
+    ToolList::dress(*m_list, true);
+    std::tie(m_stack, m_empty) = ToolList::withEmptyLine(m_list);
     layout->addWidget(m_stack, 1);
 
     connect(m_search, &QLineEdit::textChanged, this, [this] {

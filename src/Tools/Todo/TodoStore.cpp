@@ -1,10 +1,7 @@
 #include "Tools/Todo/TodoStore.h"
 
 #include "Base/JsonFile.h"
-#include "Base/Log.h"
-#include "Base/UserFile.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,32 +16,15 @@ namespace {
 
 constexpr qint64 largestFile = 8 * 1024 * 1024;
 
-QString timeText(const QDateTime& moment)
-{
-    return moment.toUTC().toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
-}
-
-std::optional<QDateTime> time(const QJsonValue& value)
-{
-    if (!value.isString())
-        return std::nullopt;
-    const QDateTime moment = QDateTime::fromString(value.toString(), Qt::ISODate);
-    if (!moment.isValid())
-        return std::nullopt;
-    // The file keeps whole seconds; a fraction written by hand goes, as it would at the next save.
-    const QDateTime utc = moment.toUTC();
-    return utc.addMSecs(-utc.time().msec());
-}
-
 QJsonArray toJson(const QList<TodoItem>& items)
 {
     QJsonArray array;
     for (const TodoItem& item : items) {
         QJsonObject object { { QStringLiteral("id"), item.id.toString(QUuid::WithoutBraces).toUpper() },
             { QStringLiteral("text"), item.text }, { QStringLiteral("done"), item.done },
-            { QStringLiteral("createdAt"), timeText(item.createdAt) } };
+            { QStringLiteral("createdAt"), JsonFile::timeText(item.createdAt) } };
         if (item.doneAt)
-            object.insert(QStringLiteral("doneAt"), timeText(*item.doneAt));
+            object.insert(QStringLiteral("doneAt"), JsonFile::timeText(*item.doneAt));
         array.append(object);
     }
     return array;
@@ -80,9 +60,9 @@ std::optional<QList<TodoItem>> TodoStore::decode(const QByteArray& bytes)
         const QUuid id = QUuid::fromString(object.value(QStringLiteral("id")).toString());
         const QJsonValue text = object.value(QStringLiteral("text"));
         const QJsonValue done = object.value(QStringLiteral("done"));
-        const std::optional<QDateTime> created = time(object.value(QStringLiteral("createdAt")));
+        const std::optional<QDateTime> created = JsonFile::time(object.value(QStringLiteral("createdAt")));
         const QJsonValue doneAtValue = object.value(QStringLiteral("doneAt"));
-        const std::optional<QDateTime> doneAt = time(doneAtValue);
+        const std::optional<QDateTime> doneAt = JsonFile::time(doneAtValue);
         if (id.isNull() || !text.isString() || !done.isBool() || !created || (!doneAtValue.isUndefined() && !doneAt))
             return std::nullopt;
         items.append({ id, text.toString(), done.toBool(), *created, doneAt });
@@ -97,20 +77,13 @@ QByteArray TodoStore::encode(const QList<TodoItem>& items)
 
 void TodoStore::load()
 {
-    const UserFile::ReadResult file = UserFile::read(m_writer.path(), largestFile);
-    if (file.status == UserFile::ReadResult::Status::missing)
-        return;
-    if (file.isOk()) {
-        if (std::optional<QList<TodoItem>> items = decode(file.bytes)) {
-            m_items = std::move(*items);
-            return;
+    m_unreadable = !m_writer.load(largestFile, QStringLiteral("a to-do list"), [this](const QByteArray& bytes) {
+        std::optional<QList<TodoItem>> read = decode(bytes);
+        if (read) {
+            m_items = std::move(*read);
         }
-    }
-    // An empty list must not silently replace the user's: it is kept first.
-    m_unreadable = true;
-    m_writer.keepBeforeReplacing();
-    Log::write(QStringLiteral("%1 could not be read (%2); starting with an empty list")
-                   .arg(QFileInfo(m_writer.path()).fileName(), file.isOk() ? QStringLiteral("not a to-do list") : file.reason));
+        return read.has_value();
+    });
 }
 
 void TodoStore::save()

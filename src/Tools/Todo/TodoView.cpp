@@ -2,7 +2,10 @@
 
 #include "Ring/SymbolPainter.h"
 #include "Tools/Todo/TodoStore.h"
+#include "Tools/ToolList.h"
 #include "Tools/ToolText.h"
+
+#include <tuple>
 
 #include <QAbstractListModel>
 #include <QFileInfo>
@@ -198,22 +201,13 @@ TodoView::TodoView(TodoStore& store, std::function<QDateTime()> now, QWidget* pa
     m_list = new QListView;
     m_list->setModel(new TodoListModel(m_store, m_list));
     m_list->setItemDelegate(new TodoRowDelegate(m_store, m_list));
-    m_list->setFrameShape(QFrame::NoFrame);
-    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ToolList::dress(*m_list, true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setDragDropMode(QAbstractItemView::InternalMove);
     m_list->setDefaultDropAction(Qt::MoveAction);
     m_list->setDropIndicatorShown(true);
-    m_list->setMouseTracking(true);
-    m_list->viewport()->setAttribute(Qt::WA_Hover);
-    m_list->viewport()->setAutoFillBackground(false);
     m_list->installEventFilter(this);
-    m_empty = new QLabel(QStringLiteral("Nothing to do"));
-    m_empty->setAlignment(Qt::AlignCenter);
-    m_empty->setForegroundRole(QPalette::PlaceholderText);
-    m_stack = new QStackedWidget;
-    m_stack->addWidget(m_list);
-    m_stack->addWidget(m_empty);
+    std::tie(m_stack, m_empty) = ToolList::withEmptyLine(m_list, QStringLiteral("Nothing to do"));
     layout->addWidget(m_stack, 1);
 
     auto* footer = new QHBoxLayout;

@@ -142,6 +142,14 @@ TEST_F(LinksViewTest, TheButtonsFollowTheClipboardAndTheWindowBehind)
     EXPECT_EQ(store.links()[0].title, QStringLiteral("Docs"));
     EXPECT_EQ(toasts.last(), QStringLiteral("Link saved / link"));
     EXPECT_EQ(clipboard.text(), QStringLiteral("  https://example.com/read-later  ")) << "the user's clipboard is back";
+
+    // A browser that copies nothing: told, and nothing saved.
+    keys.onShortcut = nullptr;
+    QTest::mouseClick(view->saveTabButton(), Qt::LeftButton);
+    for (int step = 0; step < 60 && reader.isReading(); ++step)
+        clock.advance(0.05);
+    EXPECT_EQ(toasts.last(), QStringLiteral("Couldn't read the current tab / exclamationmark.triangle.fill"));
+    EXPECT_EQ(store.links().size(), 2);
 }
 
 TEST_F(LinksViewTest, AnUnreadableFileIsSaid)
