@@ -484,6 +484,8 @@ public:
         QFile::copy(QStringLiteral(QUICKHALO_SOURCE_DIR "/tests/data/firefox/user.js"), profile + QStringLiteral("/user.js"));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("MOZ_CRASHREPORTER_DISABLE"), QStringLiteral("1"));
+        // Without it, release builds still ask Mozilla's servers for settings whatever the profile says.
+        environment.insert(QStringLiteral("MOZ_DISABLE_NONLOCAL_CONNECTIONS"), QStringLiteral("1"));
         environment.insert(QStringLiteral("HOME"), profile);
         m_process.setProcessEnvironment(environment);
         m_process.setStandardOutputFile(QProcess::nullDevice());

@@ -12,7 +12,7 @@ namespace Quickhalo {
 
 namespace {
 constexpr double settleDelay = 0.2;
-constexpr double keyGap = 0.1;
+constexpr double copyDelay = 0.3;
 constexpr double pollInterval = 0.05;
 // The restored content's own change must pass before the history listens again.
 constexpr double holdAfterRestore = 0.5;
@@ -116,31 +116,35 @@ void CurrentTabReader::sendKeys()
         finish(std::nullopt);
         return;
     }
-    // The address bar takes the focus and selects its text on the browser's next turn; a copy
-    // sent with it would find nothing selected.
-    m_timer = m_services.clock.startRepeating(keyGap, [this] {
+    // The address bar takes the focus and selects its text a moment later; a copy sent too soon
+    // finds nothing selected, so it is sent again until the address comes.
+    m_timer = m_services.clock.startRepeating(copyDelay, [this] {
         m_timer.reset();
-        if (!m_services.keys.sendShortcut(QStringLiteral("ctrl+c"))) {
-            finish(std::nullopt);
-            return;
-        }
-        m_timer = m_services.clock.startRepeating(keyGap, [this] {
-            // Leaves the address bar as it was.
-            m_services.keys.sendShortcut(QStringLiteral("Escape"));
-            waitForAddress(m_services.clock.now() + answerWait);
-        });
+        waitForAddress(m_services.clock.now() + answerWait);
     });
 }
 
 void CurrentTabReader::waitForAddress(double deadline)
 {
-    m_timer = m_services.clock.startRepeating(pollInterval, [this, deadline] {
+    if (!m_services.keys.sendShortcut(QStringLiteral("ctrl+c"))) {
+        finish(std::nullopt);
+        return;
+    }
+    double nextCopy = m_services.clock.now() + copyDelay;
+    m_timer = m_services.clock.startRepeating(pollInterval, [this, deadline, nextCopy]() mutable {
+        const double now = m_services.clock.now();
         if (m_services.clipboard.changeCount() != m_countBefore) {
             m_timer.reset();
+            // Leaves the address bar as it was.
+            m_services.keys.sendShortcut(QStringLiteral("Escape"));
             m_services.clipboard.readText(this, [this](std::optional<QString> text) { finish(std::move(text)); });
-        } else if (m_services.clock.now() >= deadline - 1e-9) {
+        } else if (now >= deadline - 1e-9) {
             m_timer.reset();
+            m_services.keys.sendShortcut(QStringLiteral("Escape"));
             finish(std::nullopt);
+        } else if (now >= nextCopy - 1e-9) {
+            m_services.keys.sendShortcut(QStringLiteral("ctrl+c"));
+            nextCopy = now + copyDelay;
         }
     });
 }

@@ -28,8 +28,8 @@ struct BrowserTab {
 };
 
 // Reads the address of the tab a browser shows by asking it as its user would: the window is
-// brought forward and given Ctrl+L, Ctrl+C and Escape, and the address is taken from the
-// clipboard. The clipboard is put back exactly as it was (every format) and nothing of this
+// brought forward and given Ctrl+L, Ctrl+C (again, until the address comes) and Escape, and the
+// address is taken from the clipboard. The clipboard is put back exactly as it was (every format) and nothing of this
 // reaches the clipboard history. Main thread.
 class CurrentTabReader final : public QObject {
     Q_OBJECT
@@ -43,7 +43,7 @@ public:
         // To wait until the browser really is in front; without it, a fixed pause.
         const FrontmostApplication* frontmost = nullptr;
     };
-    // How long the browser has to put its address on the clipboard.
+    // How long the browser has to put its address on the clipboard after the first copy.
     static constexpr double answerWait = 1.0;
 
     explicit CurrentTabReader(Services services, QObject* parent = nullptr);

@@ -76,6 +76,21 @@ TEST_F(CurrentTabReaderTest, ReadsTheAddressAndPutsTheClipboardBack)
     EXPECT_EQ(history.items(), QStringList { QStringLiteral("later") });
 }
 
+TEST_F(CurrentTabReaderTest, ACopySentBeforeTheAddressBarIsReadyIsSentAgain)
+{
+    int copies = 0;
+    keys.onShortcut = [&](const QString& shortcut) {
+        if (shortcut == QLatin1String("ctrl+c") && ++copies == 2)
+            clipboard.copyText(QStringLiteral("https://example.com/second-try"));
+    };
+    const auto answer = read(firefox);
+    ASSERT_TRUE(answer && *answer);
+    EXPECT_EQ((*answer)->url, QStringLiteral("https://example.com/second-try"));
+    EXPECT_EQ(copies, 2);
+    EXPECT_EQ(journal.last(), QStringLiteral("Escape"));
+    EXPECT_EQ(clipboard.text(), QStringLiteral("the user's text"));
+}
+
 TEST_F(CurrentTabReaderTest, ChangesNothingWhenNoWebAddressComes)
 {
     struct Case {

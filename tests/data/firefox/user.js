@@ -64,3 +64,7 @@ user_pref("identity.fxaccounts.enabled", false);
 // Quiet quit
 user_pref("browser.tabs.warnOnClose", false);
 user_pref("browser.warnOnQuit", false);
+// No URL-bar dropdown of top sites / trending / engines when Ctrl+L focuses it
+user_pref("browser.urlbar.suggest.topsites", false);
+user_pref("browser.urlbar.suggest.trending", false);
+user_pref("browser.urlbar.suggest.engines", false);
