@@ -14,7 +14,7 @@ public:
     // Ctrl+V, or Ctrl+Shift+V where terminals expect it. False when no key could be sent.
     virtual bool sendPasteShortcut(bool withShift) = 0;
     // Any other shortcut, written like "ctrl+l", "ctrl+shift+c" or "Escape": modifiers (ctrl,
-    // shift, alt) and one key, a letter or a key name. False when a key does not exist here.
+    // shift, alt) and one key, a letter, a digit or Escape. False for any other key.
     virtual bool sendShortcut(const QString& shortcut) = 0;
 };
 

@@ -74,10 +74,7 @@ bool X11PasteInput::sendPasteShortcut(bool withShift)
 
 bool X11PasteInput::sendShortcut(const QString& shortcut)
 {
-    static const QHash<QString, std::uint32_t> named {
-        { QStringLiteral("escape"), 0xff1b }, { QStringLiteral("return"), 0xff0d }, { QStringLiteral("tab"), 0xff09 },
-        { QStringLiteral("f6"), 0xffc3 },
-    };
+    static const QHash<QString, std::uint32_t> named { { QStringLiteral("escape"), 0xff1b } };
     std::vector<std::uint32_t> modifiers;
     const QStringList parts = shortcut.toLower().split(u'+');
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
